@@ -1,0 +1,17 @@
+// Fills the library's registries when the library is loaded. All
+// registrations happen here, in one unit and in a fixed order, so that no
+// start-up code depends on the initialisation order of other units; the
+// registries themselves are function-local singletons.
+
+namespace BufferApi
+{
+namespace
+{
+struct LibraryStartup
+{
+  LibraryStartup() {}
+};
+
+const LibraryStartup startup;
+} // namespace
+} // namespace BufferApi

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Bootstraps, builds with warnings as errors and runs every test twice: plainly
+# and under AddressSanitizer + UndefinedBehaviorSanitizer (leak detection on).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/bootstrap.sh
+
+echo "== plain build"
+bash scripts/build.sh build -DBUFFER_WERROR=ON
+ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+
+echo "== sanitizer build"
+bash scripts/build.sh build-asan -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=ON -DBUFFER_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
+
+echo "== installed package"
+bash scripts/check-package.sh build
