@@ -3,13 +3,15 @@
 // start-up code depends on the initialisation order of other units; the
 // registries themselves are function-local singletons.
 
+#include "PlaneCreators.h"
+
 namespace BufferApi
 {
 namespace
 {
 struct LibraryStartup
 {
-  LibraryStartup() {}
+  LibraryStartup() { RegisterPlaneCreators(); }
 };
 
 const LibraryStartup startup;
