@@ -3,13 +3,20 @@
 // start-up code depends on the initialisation order of other units; the
 // registries themselves are function-local singletons.
 
+#include "C_ScaleLinear.h"
+#include "C_UnitRegistry.h"
+
 namespace BufferApi
 {
 namespace
 {
 struct LibraryStartup
 {
-  LibraryStartup() {}
+  LibraryStartup()
+  {
+    RegisterUnits();
+    RegisterScales();
+  }
 };
 
 const LibraryStartup startup;
