@@ -65,6 +65,10 @@ public:
   double TouMS(double value) const override;
 };
 
+// The micro sign: the single ISO 8859-1 byte 0xB5, kept a literal of its own
+// so that a following letter cannot extend the hex escape.
+#define BUFFERAPI_MICRO_SIGN "\xB5"
+
 // A concrete unit: symbol, name and factor to the kind's base unit
 // (value in base unit = value * kFactor).
 #define BUFFERAPI_UNIT_CLASS(ClassName, KindBase, ToBase, symbol, name, factor)                                        \
@@ -84,10 +88,7 @@ BUFFERAPI_UNIT_CLASS(C_UnitLengthKM, C_UnitLength, ToM, "km", "kilometers", 1000
 BUFFERAPI_UNIT_CLASS(C_UnitLengthM, C_UnitLength, ToM, "m", "meters", 1.0);
 BUFFERAPI_UNIT_CLASS(C_UnitLengthCM, C_UnitLength, ToM, "cm", "centimeters", 0.01);
 BUFFERAPI_UNIT_CLASS(C_UnitLengthMM, C_UnitLength, ToM, "mm", "millimeters", 0.001);
-BUFFERAPI_UNIT_CLASS(C_UnitLengthuM, C_UnitLength, ToM,
-                     "\xB5"
-                     "m",
-                     "micrometers", 1e-06);
+BUFFERAPI_UNIT_CLASS(C_UnitLengthuM, C_UnitLength, ToM, BUFFERAPI_MICRO_SIGN "m", "micrometers", 1e-06);
 BUFFERAPI_UNIT_CLASS(C_UnitLengthNM, C_UnitLength, ToM, "nm", "nanometers", 1e-09);
 BUFFERAPI_UNIT_CLASS(C_UnitLengthPM, C_UnitLength, ToM, "pm", "picometers", 1e-12);
 BUFFERAPI_UNIT_CLASS(C_UnitLengthFM, C_UnitLength, ToM, "fm", "femtometers", 1e-15);
@@ -99,19 +100,13 @@ BUFFERAPI_UNIT_CLASS(C_UnitLengthMI, C_UnitLength, ToM, "mi", "miles", 1609.344)
 BUFFERAPI_UNIT_CLASS(C_UnitMassKG, C_UnitMass, ToG, "kg", "kilograms", 1000.0);
 BUFFERAPI_UNIT_CLASS(C_UnitMassG, C_UnitMass, ToG, "g", "grams", 1.0);
 BUFFERAPI_UNIT_CLASS(C_UnitMassMG, C_UnitMass, ToG, "mg", "milligrams", 0.001);
-BUFFERAPI_UNIT_CLASS(C_UnitMassuG, C_UnitMass, ToG,
-                     "\xB5"
-                     "g",
-                     "micrograms", 1e-06);
+BUFFERAPI_UNIT_CLASS(C_UnitMassuG, C_UnitMass, ToG, BUFFERAPI_MICRO_SIGN "g", "micrograms", 1e-06);
 
 BUFFERAPI_UNIT_CLASS(C_UnitTimeH, C_UnitTime, ToS, "h", "hours", 3600.0);
 BUFFERAPI_UNIT_CLASS(C_UnitTimeM, C_UnitTime, ToS, "min", "minutes", 60.0);
 BUFFERAPI_UNIT_CLASS(C_UnitTimeS, C_UnitTime, ToS, "s", "seconds", 1.0);
 BUFFERAPI_UNIT_CLASS(C_UnitTimeMS, C_UnitTime, ToS, "ms", "milliseconds", 0.001);
-BUFFERAPI_UNIT_CLASS(C_UnitTimeuS, C_UnitTime, ToS,
-                     "\xB5"
-                     "s",
-                     "microseconds", 1e-06);
+BUFFERAPI_UNIT_CLASS(C_UnitTimeuS, C_UnitTime, ToS, BUFFERAPI_MICRO_SIGN "s", "microseconds", 1e-06);
 BUFFERAPI_UNIT_CLASS(C_UnitTimeNS, C_UnitTime, ToS, "ns", "nanoseconds", 1e-09);
 BUFFERAPI_UNIT_CLASS(C_UnitTimePS, C_UnitTime, ToS, "ps", "picoseconds", 1e-12);
 BUFFERAPI_UNIT_CLASS(C_UnitTimeFS, C_UnitTime, ToS, "fs", "femtoseconds", 1e-15);
@@ -119,12 +114,11 @@ BUFFERAPI_UNIT_CLASS(C_UnitTimeFS, C_UnitTime, ToS, "fs", "femtoseconds", 1e-15)
 BUFFERAPI_UNIT_CLASS(C_UnitVelocityKMH, C_UnitVelocity, ToMS, "km/h", "kilometers per hour", 0.2777777777777778);
 BUFFERAPI_UNIT_CLASS(C_UnitVelocityMS, C_UnitVelocity, ToMS, "m/s", "meters per second", 1.0);
 BUFFERAPI_UNIT_CLASS(C_UnitVelocityMMS, C_UnitVelocity, ToMS, "mm/s", "millimeters per second", 0.001);
-BUFFERAPI_UNIT_CLASS(C_UnitVelocityuMS, C_UnitVelocity, ToMS,
-                     "\xB5"
-                     "m/s",
-                     "micrometers per second", 1e-06);
+BUFFERAPI_UNIT_CLASS(C_UnitVelocityuMS, C_UnitVelocity, ToMS, BUFFERAPI_MICRO_SIGN "m/s", "micrometers per second",
+                     1e-06);
 
 #undef BUFFERAPI_UNIT_CLASS
+#undef BUFFERAPI_MICRO_SIGN
 
 //! The free-text unit: any unit the library does not know, such as "pixel".
 class C_UnitMisc : public C_Unit

@@ -37,7 +37,8 @@ public:
 
   //! A linear scale world = source * factor + offset with the unit that
   //! C_UnitFactory makes for `unit` (a text it does not know gives a
-  //! free-text unit). Null when no linear creator is registered.
+  //! free-text unit). Null when no linear creator is registered; the unit is
+  //! then released, as it is when the creator makes nothing or raises.
   I_Scale* CreateLinearScale(double factor, double offset, const std::string& unit, const std::string& description);
   //! As above with the unit made from its code (an unregistered code gives a
   //! scale without unit).
