@@ -3,6 +3,8 @@
 // start-up code depends on the initialisation order of other units; the
 // registries themselves are function-local singletons.
 
+#include "AttributeCreators.h"
+#include "C_FrameImage.h"
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
 #include "PlaneCreators.h"
@@ -18,6 +20,10 @@ struct LibraryStartup
     RegisterPlaneCreators();
     RegisterUnits();
     RegisterScales();
+    RegisterAttributeCreators();
+    // Frame types, in this order: "FT_IMAGE", "FT_PROFILE", "FT_RGB",
+    // "FT_VECTOR_2C", "FT_VECTOR_3C".
+    RegisterImageFrameType();
   }
 };
 

@@ -21,3 +21,21 @@
 #include <BufferApi/I_Scale.h>
 #include <BufferApi/I_ScaleEnums.h>
 #include <BufferApi/I_Unit.h>
+
+#include <BufferApi/C_AttributeBaseParam.h>
+#include <BufferApi/C_AttributeFactory.h>
+#include <BufferApi/C_AttributeParam.h>
+#include <BufferApi/C_AttributePlaneParam.h>
+#include <BufferApi/E_AttributeType.h>
+#include <BufferApi/I_Attribute.h>
+#include <BufferApi/I_AttributeBase.h>
+#include <BufferApi/I_AttributePlane.h>
+#include <BufferApi/I_AttributeScale.h>
+
+#include <BufferApi/I_Component.h>
+#include <BufferApi/I_Frame.h>
+#include <BufferApi/C_FrameBaseParam.h>
+#include <BufferApi/C_FrameFactory.h>
+#include <BufferApi/I_FrameImage.h>
+#include <BufferApi/C_FrameImageParam.h>
+#include <BufferApi/FrameCreation.h>

@@ -15,7 +15,7 @@ class C_ConsecutivePlaneMemory;
 class C_PlaneBaseParam
 {
 public:
-  C_PlaneBaseParam(unsigned width = 0, unsigned height = 0, void* memory = nullptr);
+  explicit C_PlaneBaseParam(unsigned width = 0, unsigned height = 0, void* memory = nullptr);
   C_PlaneBaseParam(unsigned width, unsigned height, std::shared_ptr<C_ConsecutivePlaneMemory> planeMemory,
                    void* sliceAddress);
   virtual ~C_PlaneBaseParam();
