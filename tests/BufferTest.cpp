@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,8 @@ bool IsIndexMessage(const std::string& message, const std::string& text, const s
   if (message.compare(0, prefix.size(), prefix) != 0 || message.size() < prefix.size() + suffix.size())
     return false;
   const std::string line = message.substr(prefix.size(), message.size() - prefix.size() - suffix.size());
-  return message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-         std::regex_match(line, std::regex("[0-9]+"));
+  return message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0 && !line.empty() &&
+         std::all_of(line.begin(), line.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 //! A buffer of `count` 2 x 2 16-bit image frames; frame i is named "F<i>".
@@ -489,4 +490,12 @@ TEST(FrameFactory, HoldsTheFiveFrameTypesInRegistrationOrder)
 {
   const std::vector<std::string> expected{"FT_IMAGE", "FT_PROFILE", "FT_RGB", "FT_VECTOR_2C", "FT_VECTOR_3C"};
   EXPECT_EQ(C_FrameFactory::GetInstance().GetRegisteredTypes(), expected);
+}
+
+TEST(Buffer, AddImageFramesRefusesAnImpossibleBlock)
+{
+  auto buffer = NewBuffer();
+  EXPECT_EQ(Raised([&] { buffer->AddImageFrames(1u << 20, 1u << 20, DT_Double, 2); }).message,
+            "Not enough free memory available.");
+  EXPECT_EQ(buffer->GetNumberOfFrames(), 0u);
 }

@@ -217,3 +217,14 @@ TEST(FrameProfile, CreatorRefusesOtherParameters)
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_EQ(logged[0], "Wrong parameter type, bit plane could not be created. @Sources\\C_FrameProfile");
 }
+
+TEST(FrameProfile, FailedConstructionRaisesAndReleasesWhatWasBuilt)
+{
+  auto r = Raised([] { C_FrameProfile(4, 2, DT_Bool); });
+  EXPECT_EQ(r.message, "The x-values component could not be created.");
+  EXPECT_EQ(r.unit, "Sources\\C_FrameProfile");
+  // The x values (2^20 doubles) are made, the profiles (2^40 doubles) are
+  // refused; the sanitizer run checks that the x values are released.
+  EXPECT_EQ(Raised([] { C_FrameProfile(1u << 20, 1u << 20, DT_Double); }).message,
+            "The profiles component could not be created.");
+}

@@ -190,3 +190,26 @@ TEST(FrameRGB, FactoryCreatorIgnoresTheElementType)
   std::unique_ptr<I_FrameImage> created(CreateImageFrame(DT_RGB, 4, 4, 1));
   ASSERT_NE(dynamic_cast<C_FrameRGB*>(created.get()), nullptr);
 }
+
+TEST(FrameRGB, PlaneOnASliceOfSharedMemory)
+{
+  auto memory = std::make_shared<C_ConsecutivePlaneMemory>(4, 4, DT_RGB, 2);
+  // The parameter's element type is not consulted: the plane is RGB.
+  const C_FrameImageParam param(4, 4, DT_UInt16, memory, memory->GetPlaneMemory(1));
+  std::unique_ptr<I_Frame> frame(C_FrameFactory::GetInstance().Create("FT_RGB", &param));
+  auto* rgb = dynamic_cast<C_FrameRGB*>(frame.get());
+  ASSERT_NE(rgb, nullptr);
+  EXPECT_EQ(rgb->GetPlaneData(0), memory->GetPlaneMemory(1));
+  rgb->SetIntPixel(3, 3, 0, 0x010203);
+  EXPECT_EQ(static_cast<const unsigned char*>(memory->GetPlaneMemory(1))[4 * 15], 0x03);
+  memory.reset();
+  EXPECT_EQ(rgb->GetIntPixel(3, 3, 0), 0x010203u);
+
+  // A block too small for RGB elements: construction fails and leaves nothing behind.
+  auto small = std::make_shared<C_ConsecutivePlaneMemory>(4, 4, DT_UInt8, 1);
+  {
+    const C_FrameImageParam tooSmall(4, 4, DT_UInt8, small, small->GetPlaneMemory(0));
+    EXPECT_EQ(Raised([&] { C_FrameRGB{tooSmall}; }).message, "The pixel component could not be created.");
+  }
+  EXPECT_EQ(small.use_count(), 1);
+}
