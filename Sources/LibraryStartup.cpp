@@ -5,6 +5,7 @@
 
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
+#include "PlaneCreators.h"
 
 namespace BufferApi
 {
@@ -14,6 +15,7 @@ struct LibraryStartup
 {
   LibraryStartup()
   {
+    RegisterPlaneCreators();
     RegisterUnits();
     RegisterScales();
   }

@@ -4,6 +4,17 @@
 
 #include <RTE/RTE.h>
 
+#include <BufferApi/tagRGBQUAD.h>
+#include <BufferApi/E_DataType.h>
+#include <BufferApi/C_BufferLibMemory.h>
+#include <BufferApi/I_BufferLibObject.h>
+#include <BufferApi/I_PlaneBase.h>
+#include <BufferApi/I_Plane.h>
+#include <BufferApi/I_PlaneRGB.h>
+#include <BufferApi/C_ConsecutivePlaneMemory.h>
+#include <BufferApi/C_PlaneBaseParam.h>
+#include <BufferApi/C_PlaneFactory.h>
+
 #include <BufferApi/C_ScaleFactory.h>
 #include <BufferApi/C_ScaleParam.h>
 #include <BufferApi/C_UnitFactory.h>

@@ -1,0 +1,34 @@
+#include <BufferApi/C_BufferLibMemory.h>
+#include <BufferApi/C_ConsecutivePlaneMemory.h>
+
+#include "BlockAllocation.h"
+
+#include <RTE/Exception.h>
+
+namespace BufferApi
+{
+namespace
+{
+const char* const kSourceUnit = "Sources\\C_ConsecutivePlaneMemory";
+
+std::size_t CheckedSize(std::uint64_t bytes)
+{
+  // Refuse here what AllocateZeroed's size_t cannot express, rather than truncate.
+  if (bytes > Detail::kMaxBlockBytes)
+    RTE_RAISE(RTE::Exception, kSourceUnit, "Not enough free memory available.");
+  return static_cast<std::size_t>(bytes);
+}
+} // namespace
+
+C_ConsecutivePlaneMemory::C_ConsecutivePlaneMemory(std::uint64_t bytes)
+    : m_size(bytes)
+    , m_memory(C_BufferLibMemory::AllocateZeroed(CheckedSize(bytes)))
+{
+}
+
+C_ConsecutivePlaneMemory::~C_ConsecutivePlaneMemory()
+{
+  C_BufferLibMemory::FreeMemory(m_memory);
+}
+
+} // namespace BufferApi

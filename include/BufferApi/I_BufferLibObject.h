@@ -1,0 +1,19 @@
+#pragma once
+
+namespace BufferApi
+{
+//! Common root of planes, frames, buffers and attribute nodes.
+class I_BufferLibObject
+{
+public:
+  virtual ~I_BufferLibObject() = default;
+
+  //! True when other is of the same concrete class.
+  virtual bool IsSameType(const I_BufferLibObject* other) const = 0;
+  //! The negation of IsEqual.
+  virtual bool IsNotEqual(const I_BufferLibObject* other) const = 0;
+  //! True when other is of the same class and holds the same content.
+  virtual bool IsEqual(const I_BufferLibObject* other) const = 0;
+};
+
+} // namespace BufferApi
