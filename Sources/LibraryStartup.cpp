@@ -3,6 +3,7 @@
 // start-up code depends on the initialisation order of other units; the
 // registries themselves are function-local singletons.
 
+#include "AttributeCreators.h"
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
 #include "PlaneCreators.h"
@@ -18,6 +19,7 @@ struct LibraryStartup
     RegisterPlaneCreators();
     RegisterUnits();
     RegisterScales();
+    RegisterAttributeCreators();
   }
 };
 

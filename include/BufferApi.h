@@ -22,3 +22,13 @@
 #include <BufferApi/I_Scale.h>
 #include <BufferApi/I_ScaleEnums.h>
 #include <BufferApi/I_Unit.h>
+
+#include <BufferApi/C_AttributeBaseParam.h>
+#include <BufferApi/C_AttributeFactory.h>
+#include <BufferApi/C_AttributeParam.h>
+#include <BufferApi/C_AttributePlaneParam.h>
+#include <BufferApi/E_AttributeType.h>
+#include <BufferApi/I_Attribute.h>
+#include <BufferApi/I_AttributeBase.h>
+#include <BufferApi/I_AttributePlane.h>
+#include <BufferApi/I_AttributeScale.h>
