@@ -3,6 +3,7 @@
 // The whole public interface of the Buffer library in one include.
 
 #include <RTE/RTE.h>
+
 #include <BufferApi/tagRGBQUAD.h>
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/C_BufferLibMemory.h>
