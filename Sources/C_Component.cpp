@@ -8,6 +8,9 @@
 #include <RTE/Exception.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 namespace BufferApi
 {
@@ -63,6 +66,26 @@ C_Component::C_Component(const std::string& name, E_DataType type, const I_Frame
         }
       }
       throw;
+    }
+    if (adopt)
+    {
+      // A plane class that does not adopt caller memory (RGB planes) got own
+      // memory: it takes the block's content instead, and the block, whose
+      // ownership the caller handed over, is released here.
+      const std::uint64_t bytes = std::uint64_t(width) * height * GetDataTypeSize(type);
+      for (unsigned i = 0; i < depth; ++i)
+      {
+        void* block = (*planeMemory)[i];
+        void* data = m_planes[i]->GetData();
+        if (block != nullptr && data != block)
+        {
+          if (data != nullptr)
+          {
+            std::memcpy(data, block, static_cast<std::size_t>(bytes));
+          }
+          std::free(block);
+        }
+      }
     }
   }
   m_scale.reset(C_ScaleFactory::GetInstance().CreateLinearScale(1.0, 0.0, std::string("counts"), std::string()));

@@ -246,3 +246,15 @@ TEST(Component, EqualityComparesShapeNotContents)
   EXPECT_FALSE(a->IsEqual(plane.get()));
   EXPECT_FALSE(a->IsSameType(plane.get()));
 }
+
+TEST(Component, PlanesThatDoNotAdoptTakeTheBlockContentAndReleaseIt)
+{
+  // RGB planes always allocate their own memory; the handed-over blocks must
+  // neither leak nor be lost.
+  C_FrameImage frame(2, 1, 1, DT_UInt16);
+  std::vector<void*> blocks{std::calloc(2, sizeof(tagRGBQUAD))};
+  static_cast<tagRGBQUAD*>(blocks[0])[1] = tagRGBQUAD{1, 2, 3, 0};
+  C_Component component("RGB", DT_RGB, &frame, true, &blocks);
+  ASSERT_EQ(component.GetNumberOfPlanes(), 1u);
+  EXPECT_EQ(component.GetPlane(0)->GetValue(1, 0), 197121.0);
+}

@@ -546,3 +546,95 @@ TEST(FrameFactory, RefusesDuplicatesAndUnknownTypes)
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(dynamic_cast<C_Frame*>(frame.get())->GetFrameType(), "FT_IMAGE");
 }
+
+namespace
+{
+//! A frame type with nothing of its own, to see C_Frame's defaults. It is not
+//! registered with the frame factory.
+class C_TestFrame : public C_Frame
+{
+public:
+  C_TestFrame(unsigned width, unsigned height, unsigned depth)
+      : C_Frame(width, height, depth)
+  {
+  }
+  C_TestFrame(const C_TestFrame& other)
+      : I_Frame(other)
+      , C_Frame(other)
+  {
+  }
+  bool IsSameType(const I_BufferLibObject* other) const override
+  {
+    return dynamic_cast<const C_TestFrame*>(other) != nullptr;
+  }
+  I_Frame* Clone(bool) const override { return new C_TestFrame(*this); }
+  E_DataType GetDataType() const override { return DT_Bool; }
+  void Clear() override {}
+  void Fill(double) override {}
+  std::string GetFrameType() const override { return "FT_TEST"; }
+};
+} // namespace
+
+TEST(FrameBase, DefaultsOfAFrameWithoutMainComponent)
+{
+  C_TestFrame frame(2, 2, 1);
+  EXPECT_EQ(frame.GetNumberOfComponents(), 0u);
+  EXPECT_EQ(frame.GetScaleI(), nullptr);
+  frame.SetScaleI(Linear(2.0, 0.0).release()); // deleted at once
+  EXPECT_EQ(frame.GetScaleI(), nullptr);
+
+  std::unique_ptr<C_FrameBaseParam> param(frame.CreateFrameParam());
+  EXPECT_EQ(param->GetWidth(), 2u);
+  EXPECT_EQ(param->GetHeight(), 2u);
+  EXPECT_EQ(param->GetDepth(), 1u);
+
+  frame.CreateComponent("A", DT_Float);
+  EXPECT_TRUE(frame.IsComponentDeletable(0));
+  ASSERT_TRUE(frame.CreateValidMask());
+  EXPECT_TRUE(frame.IsProtectedComponentIndex(1));
+  EXPECT_TRUE(frame.IsProtectedComponent(frame.GetComponent(1)));
+  EXPECT_FALSE(frame.IsProtectedComponent(frame.GetComponent(0)));
+
+  // C_Frame lets the mask change its type; the cached mask follows.
+  frame.SetValid(1, 0, 0, false);
+  frame.ChangeComponentDataType("MASK", DT_Float, true);
+  EXPECT_TRUE(frame.HasMask());
+  EXPECT_EQ(frame.GetComponentDataType(1), DT_Float);
+  EXPECT_FALSE(frame.IsValid(1, 0, 0));
+  EXPECT_TRUE(frame.IsValid(0, 0, 0));
+  frame.SetValid(0, 0, 0, false);
+  EXPECT_FALSE(frame.IsValid(0, 0, 0));
+
+  EXPECT_EQ(MessageOf<RTE::Exception>([&] { frame.ChangeComponentDataType("NONE", DT_Float, true); }),
+            "Component does not exist.");
+
+  // A component created under the mask's name is the mask.
+  C_TestFrame other(2, 2, 1);
+  other.CreateComponent("MASK", DT_UInt8);
+  EXPECT_TRUE(other.HasMask());
+  EXPECT_FALSE(other.IsComponentDeletable(0));
+
+  // The frame type is not registered: no sub-frame.
+  EXPECT_EQ(frame.CreateSubFrame(0, 1, 0, 1, 0, 0), nullptr);
+
+  std::unique_ptr<I_Frame> copy(frame.Clone(true));
+  EXPECT_TRUE(frame.IsEqual(copy.get()));
+  EXPECT_TRUE(copy->HasMask());
+  EXPECT_FALSE(copy->IsValid(0, 0, 0));
+  std::unique_ptr<I_FrameImage> image(CreateImageFrame(DT_Float, 2, 2, 1));
+  EXPECT_FALSE(frame.IsEqual(image.get()));
+}
+
+TEST(FrameBase, RemoveAndAddComponentsForFrameTypes)
+{
+  C_TestFrame frame(2, 2, 1);
+  frame.CreateComponent("A", DT_Float);
+  frame.CreateMask();
+  std::unique_ptr<C_Component> mask = frame.RemoveComponent(1);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_FALSE(frame.HasMask());
+  EXPECT_EQ(frame.RemoveComponent(5), nullptr);
+  EXPECT_EQ(frame.AddComponent(mask.release()), 1u);
+  EXPECT_TRUE(frame.HasMask());
+  EXPECT_EQ(MessageOf<RTE::Exception>([&] { frame.AddComponent(nullptr); }), "The component could not be created.");
+}
