@@ -55,3 +55,8 @@
 #include <BufferApi/I_FrameVector3C.h>
 #include <BufferApi/C_FrameVectorParam.h>
 #include <BufferApi/VectorFrameCreation.h>
+
+#include <BufferApi/I_FrameProfile.h>
+#include <BufferApi/C_FrameProfileParam.h>
+#include <BufferApi/I_FrameRGB.h>
+#include <BufferApi/I_Buffer.h>
