@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -31,8 +30,8 @@ bool IsIndexMessage(const std::string& message, const std::string& text, const s
   if (message.compare(0, prefix.size(), prefix) != 0 || message.size() < prefix.size() + suffix.size())
     return false;
   const std::string line = message.substr(prefix.size(), message.size() - prefix.size() - suffix.size());
-  return message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-         std::regex_match(line, std::regex("[0-9]+"));
+  return message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0 && !line.empty() &&
+         line.find_first_not_of("0123456789") == std::string::npos;
 }
 
 //! A buffer of `count` 2 x 2 16-bit image frames; frame i is named "F<i>".
