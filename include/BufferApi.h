@@ -32,6 +32,14 @@
 #include <BufferApi/I_AttributeBase.h>
 #include <BufferApi/I_AttributePlane.h>
 #include <BufferApi/I_AttributeScale.h>
+#include <BufferApi/BufAttr_Type.h>
+#include <BufferApi/Attributes.h>
+#include <BufferApi/C_BufferAttributes.h>
+#include <BufferApi/C_FrameAttributes.h>
+#include <BufferApi/C_FrameHelperBase.h>
+#include <BufferApi/C_FrameTimesHelper.h>
+#include <BufferApi/C_AttributeFlagsHelper.h>
+#include <BufferApi/C_CameraFrameMapping.h>
 
 #include <BufferApi/I_Component.h>
 #include <BufferApi/I_Frame.h>

@@ -1,0 +1,242 @@
+#include "AttributeAccess.h"
+
+#include <BufferApi/Attributes.h>
+#include <BufferApi/C_BufferAttributes.h>
+#include <BufferApi/C_FrameAttributes.h>
+#include <BufferApi/I_Attribute.h>
+#include <BufferApi/I_AttributeBase.h>
+#include <BufferApi/I_AttributePlane.h>
+#include <BufferApi/I_Buffer.h>
+#include <BufferApi/I_Frame.h>
+#include <BufferApi/I_PlaneBase.h>
+
+#include <RTE/Exception.h>
+
+#include <string>
+
+namespace BufferApi
+{
+namespace
+{
+const char* const kSourceUnit = "Sources\\C_BufferAttributes";
+
+//! The frame a split flat name refers to; null for a global name or a frame
+//! index the buffer does not have.
+I_Frame* FrameOf(const I_Buffer& buffer, int frameIndex)
+{
+  if (frameIndex < 0 || static_cast<std::size_t>(frameIndex) >= buffer.GetNumberOfFrames())
+    return nullptr;
+  return buffer.GetFrame(static_cast<unsigned>(frameIndex));
+}
+} // namespace
+
+C_BufferAttributes::C_BufferAttributes(I_Buffer* buffer)
+    : m_buffer(buffer)
+{
+  if (!m_buffer)
+    RTE_RAISE(RTE::Exception, kSourceUnit, "Empty buffer not allowed for C_BufferAttributes");
+}
+
+I_AttributeBase* C_BufferAttributes::Get(const std::string& name)
+{
+  std::string path;
+  int frameIndex = -1;
+  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
+    return nullptr;
+  if (frameIndex >= 0)
+  {
+    I_Frame* frame = FrameOf(*m_buffer, frameIndex);
+    return frame ? frame->FindAttribute(path) : nullptr;
+  }
+  // A buffer emptied by MoveContentFrom has no attribute tree.
+  if (!m_buffer->GetAttributeRoot())
+    return nullptr;
+  return m_buffer->FindAttribute(path);
+}
+
+const I_AttributeBase* C_BufferAttributes::Get(const std::string& name) const
+{
+  return const_cast<C_BufferAttributes*>(this)->Get(name);
+}
+
+BufAttr_Type C_BufferAttributes::GetType(const std::string& name) const
+{
+  return Attributes::GetType(Get(name));
+}
+
+std::string C_BufferAttributes::GetString(const std::string& name) const
+{
+  std::string value;
+  Attributes::GetString(Get(name), value);
+  return value;
+}
+
+void* C_BufferAttributes::GetRawData(const std::string& name)
+{
+  I_AttributeBase* attribute = Get(name);
+  return attribute ? attribute->GetRawData() : nullptr;
+}
+
+int C_BufferAttributes::GetArray(const std::string& name, unsigned count, E_DataType type, void* destination)
+{
+  return Attributes::GetArrayData(Get(name), count, type, destination);
+}
+
+bool C_BufferAttributes::SetString(const std::string& name, const std::string& value)
+{
+  std::string path;
+  int frameIndex = -1;
+  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
+    return false;
+  I_AttributeBase* attribute = nullptr;
+  if (frameIndex >= 0)
+  {
+    I_Frame* frame = FrameOf(*m_buffer, frameIndex);
+    if (!frame)
+      return false;
+    if (path.empty())
+      return true;
+    attribute = frame->CreateAttribute(path, AttrString);
+  }
+  else
+  {
+    if (!m_buffer->GetAttributeRoot())
+      return false;
+    attribute = m_buffer->CreateAttribute(path, AttrString);
+  }
+  auto* text = dynamic_cast<I_Attribute<std::string>*>(attribute);
+  if (!text)
+    return false;
+  text->SetValue(value);
+  return true;
+}
+
+bool C_BufferAttributes::SetArray(const std::string& name, unsigned count, E_DataType type, const void* data)
+{
+  if (!IsArrayDataType(type))
+    return false;
+  std::string path;
+  int frameIndex = -1;
+  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
+    return false;
+  I_AttributePlane* attribute = nullptr;
+  if (frameIndex >= 0)
+  {
+    I_Frame* frame = FrameOf(*m_buffer, frameIndex);
+    if (!frame)
+      return false;
+    // The path itself, never a "*" prefix: an array name must not wipe its neighbours.
+    frame->DeleteAttribute(path);
+    attribute = frame->CreateAttributePlane(path, count, 1, type);
+  }
+  else
+  {
+    if (!m_buffer->GetAttributeRoot())
+      return false;
+    m_buffer->DeleteAttribute(path);
+    attribute = m_buffer->CreateAttributePlane(path, count, 1, type);
+  }
+  return FillArrayAttribute(attribute, count, type, data);
+}
+
+void C_BufferAttributes::Remove(const std::string& name)
+{
+  const std::size_t star = name.find('*');
+  if (star != std::string::npos)
+  {
+    const std::string prefix = name.substr(0, star);
+    RemoveChildrenWithPrefix(m_buffer->GetAttributeRoot(), prefix);
+    for (std::size_t i = 0; i < m_buffer->GetNumberOfFrames(); ++i)
+    {
+      if (I_Frame* frame = m_buffer->GetFrame(static_cast<unsigned>(i)))
+        RemoveChildrenWithPrefix(frame->GetAttributeRoot(), prefix);
+    }
+    return;
+  }
+  std::string path;
+  int frameIndex = -1;
+  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
+    return;
+  if (frameIndex >= 0)
+  {
+    if (I_Frame* frame = FrameOf(*m_buffer, frameIndex))
+      frame->DeleteAttribute(path);
+  }
+  else if (m_buffer->GetAttributeRoot())
+  {
+    m_buffer->DeleteAttribute(path);
+  }
+}
+
+void C_BufferAttributes::RemoveAll()
+{
+  if (I_AttributeBase* root = m_buffer->GetAttributeRoot())
+    root->RemoveAllChildren();
+  for (std::size_t i = 0; i < m_buffer->GetNumberOfFrames(); ++i)
+  {
+    if (I_Frame* frame = m_buffer->GetFrame(static_cast<unsigned>(i)))
+      frame->GetAttributeRoot()->RemoveAllChildren();
+  }
+}
+
+bool C_BufferAttributes::Rename(const std::string& oldName, const std::string& newName)
+{
+  if (Get(newName))
+    return false;
+  I_AttributeBase* attribute = Get(oldName);
+  if (!attribute)
+    return false;
+  attribute->SetName(newName);
+  return true;
+}
+
+void C_BufferAttributes::GetList(std::vector<std::string>& names, std::vector<I_AttributeBase*>& attributes) const
+{
+  names.clear();
+  attributes.clear();
+  Attributes::GetList(m_buffer->GetAttributeRoot(), true, "", "", names, attributes);
+  for (std::size_t i = 0; i < m_buffer->GetNumberOfFrames(); ++i)
+  {
+    if (I_Frame* frame = m_buffer->GetFrame(static_cast<unsigned>(i)))
+      Attributes::GetList(frame->GetAttributeRoot(), true, "", std::to_string(i), names, attributes);
+  }
+}
+
+bool C_BufferAttributes::GetInfoN(std::size_t n, std::string& name, unsigned& count, BufAttr_Type& type) const
+{
+  std::vector<std::string> names;
+  std::vector<I_AttributeBase*> attributes;
+  GetList(names, attributes);
+  if (n >= names.size())
+    return false;
+  name = names[n];
+  unsigned width = 0;
+  unsigned height = 0;
+  Attributes::GetPlaneSize(attributes[n], width, height);
+  count = width * height;
+  type = Attributes::GetType(attributes[n]);
+  return true;
+}
+
+bool C_BufferAttributes::GetN(std::size_t n, std::string& name, std::string& value) const
+{
+  std::vector<std::string> names;
+  std::vector<I_AttributeBase*> attributes;
+  GetList(names, attributes);
+  if (n >= names.size())
+    return false;
+  name = names[n];
+  value = GetString(name);
+  return true;
+}
+
+BufAttr_Type C_BufferAttributes::GetType(std::size_t n) const
+{
+  std::vector<std::string> names;
+  std::vector<I_AttributeBase*> attributes;
+  GetList(names, attributes);
+  if (n >= names.size())
+    return BufAttr_Unknown;
+  return GetType(names[n]);
+}
+} // namespace BufferApi
