@@ -4,6 +4,7 @@
 // registries themselves are function-local singletons.
 
 #include "AttributeCreators.h"
+#include "C_FrameImage.h"
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
 #include "PlaneCreators.h"
@@ -20,6 +21,9 @@ struct LibraryStartup
     RegisterUnits();
     RegisterScales();
     RegisterAttributeCreators();
+    // Frame types, in this order: "FT_IMAGE", "FT_PROFILE", "FT_RGB",
+    // "FT_VECTOR_2C", "FT_VECTOR_3C".
+    RegisterImageFrameType();
   }
 };
 

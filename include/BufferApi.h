@@ -32,3 +32,11 @@
 #include <BufferApi/I_AttributeBase.h>
 #include <BufferApi/I_AttributePlane.h>
 #include <BufferApi/I_AttributeScale.h>
+
+#include <BufferApi/I_Component.h>
+#include <BufferApi/I_Frame.h>
+#include <BufferApi/C_FrameBaseParam.h>
+#include <BufferApi/C_FrameFactory.h>
+#include <BufferApi/I_FrameImage.h>
+#include <BufferApi/C_FrameImageParam.h>
+#include <BufferApi/FrameCreation.h>

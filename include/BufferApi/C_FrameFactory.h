@@ -1,0 +1,38 @@
+#pragma once
+
+#include <BufferApi/C_FrameBaseParam.h>
+#include <BufferApi/I_Frame.h>
+
+#include <map>
+#include <string>
+
+namespace BufferApi
+{
+//! The registry of frame types, keyed by frame type name ("FT_IMAGE", ...).
+//! All registrations happen during library start-up; the map is not locked.
+class C_FrameFactory
+{
+public:
+  //! Builds a frame from a parameter object of the frame type's own parameter
+  //! class; the caller owns the result.
+  using T_Creator = I_Frame* (*)(const C_FrameBaseParam* param);
+
+  static C_FrameFactory& GetInstance();
+
+  C_FrameFactory(const C_FrameFactory&) = delete;
+  C_FrameFactory& operator=(const C_FrameFactory&) = delete;
+
+  //! Adds a frame type; raises "Frame type already registered." when the name
+  //! is taken.
+  bool Register(const std::string& type, T_Creator creator);
+  //! A new frame of the named type, or null when the type is not registered or
+  //! its creator fails (the failure has been logged). The caller owns it.
+  I_Frame* Create(const std::string& type, const C_FrameBaseParam* param) const;
+
+private:
+  C_FrameFactory();
+  ~C_FrameFactory();
+
+  std::map<std::string, T_Creator> m_creators;
+};
+} // namespace BufferApi
