@@ -8,6 +8,7 @@
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
 #include "PlaneCreators.h"
+#include "VectorFrameCreation.h"
 
 namespace BufferApi
 {
@@ -24,6 +25,7 @@ struct LibraryStartup
     // Frame types, in this order: "FT_IMAGE", "FT_PROFILE", "FT_RGB",
     // "FT_VECTOR_2C", "FT_VECTOR_3C".
     RegisterImageFrameType();
+    RegisterVectorFrameTypes();
   }
 };
 

@@ -40,3 +40,10 @@
 #include <BufferApi/I_FrameImage.h>
 #include <BufferApi/C_FrameImageParam.h>
 #include <BufferApi/FrameCreation.h>
+
+#include <BufferApi/E_VectorActive.h>
+#include <BufferApi/I_FrameVector.h>
+#include <BufferApi/I_FrameVector2C.h>
+#include <BufferApi/I_FrameVector3C.h>
+#include <BufferApi/C_FrameVectorParam.h>
+#include <BufferApi/VectorFrameCreation.h>

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace BufferApi
+{
+//! The state of one vector of a vector frame as the vector access classes see
+//! it. The fourth choice slot also keeps two further states; their stored
+//! active choice is the enumerator minus one.
+enum E_VectorActive : int
+{
+  VA_Disabled = 0,
+  VA_Choice1 = 1,
+  VA_Choice2 = 2,
+  VA_Choice3 = 3,
+  VA_Choice4 = 4,
+  VA_Choice4Alt1 = 5,
+  VA_Choice4Alt2 = 6
+};
+
+} // namespace BufferApi

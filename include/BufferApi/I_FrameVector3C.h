@@ -1,0 +1,24 @@
+#pragma once
+
+#include <BufferApi/I_FrameVector.h>
+
+#include <string>
+
+namespace BufferApi
+{
+//! A vector field with the components U, V and W.
+class I_FrameVector3C : public virtual I_FrameVector
+{
+public:
+  static const std::string FT_VECTOR_3C;
+
+  //! The vector of `choice` at (x, y, z); (0, 0, 0) when choice or position
+  //! lies outside the frame.
+  virtual void GetVector(unsigned x, unsigned y, unsigned z, double& u, double& v, double& w,
+                         unsigned choice) const = 0;
+  //! Stores the vector of `choice` (clamped to the element type); ignored
+  //! outside the frame. Active choice and enabled flag stay as they are.
+  virtual void SetVector(unsigned x, unsigned y, unsigned z, double u, double v, double w, unsigned choice) = 0;
+};
+
+} // namespace BufferApi
