@@ -47,3 +47,7 @@
 #include <BufferApi/I_FrameVector3C.h>
 #include <BufferApi/C_FrameVectorParam.h>
 #include <BufferApi/VectorFrameCreation.h>
+
+#include <BufferApi/C_VectorHelper.h>
+#include <BufferApi/C_VectorPlaneAccess.h>
+#include <BufferApi/C_CompatibleVectorPlaneAccess.h>
