@@ -28,6 +28,7 @@ bool C_FrameFactory::Register(const std::string& type, T_Creator creator)
     RTE_RAISE(RTE::Exception, kSourceUnit, "Frame type already registered.");
   }
   m_creators.emplace(type, creator);
+  m_registrationOrder.push_back(type);
   return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include "AttributeCreators.h"
 #include "C_FrameImage.h"
+#include "C_FrameProfile.h"
+#include "C_FrameRGB.h"
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
 #include "PlaneCreators.h"
@@ -25,6 +27,8 @@ struct LibraryStartup
     // Frame types, in this order: "FT_IMAGE", "FT_PROFILE", "FT_RGB",
     // "FT_VECTOR_2C", "FT_VECTOR_3C".
     RegisterImageFrameType();
+    RegisterProfileFrameType();
+    RegisterRGBFrameType();
     RegisterVectorFrameTypes();
   }
 };

@@ -48,6 +48,11 @@
 #include <BufferApi/C_FrameVectorParam.h>
 #include <BufferApi/VectorFrameCreation.h>
 
+#include <BufferApi/I_FrameProfile.h>
+#include <BufferApi/C_FrameProfileParam.h>
+#include <BufferApi/I_FrameRGB.h>
+#include <BufferApi/I_Buffer.h>
+
 #include <BufferApi/C_VectorHelper.h>
 #include <BufferApi/C_VectorPlaneAccess.h>
 #include <BufferApi/C_CompatibleVectorPlaneAccess.h>

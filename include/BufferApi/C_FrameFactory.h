@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace BufferApi
 {
@@ -28,11 +29,14 @@ public:
   //! A new frame of the named type, or null when the type is not registered or
   //! its creator fails (the failure has been logged). The caller owns it.
   I_Frame* Create(const std::string& type, const C_FrameBaseParam* param) const;
+  //! The registered frame type names in registration order.
+  const std::vector<std::string>& GetRegisteredTypes() const { return m_registrationOrder; }
 
 private:
   C_FrameFactory();
   ~C_FrameFactory();
 
   std::map<std::string, T_Creator> m_creators;
+  std::vector<std::string> m_registrationOrder;
 };
 } // namespace BufferApi
