@@ -56,3 +56,7 @@
 #include <BufferApi/C_VectorHelper.h>
 #include <BufferApi/C_VectorPlaneAccess.h>
 #include <BufferApi/C_CompatibleVectorPlaneAccess.h>
+
+#include <BufferApi/C_TypedScalarFrame.h>
+#include <BufferApi/C_TypedScalarGlobal.h>
+#include <BufferApi/TypedScalar.h>
