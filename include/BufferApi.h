@@ -60,3 +60,11 @@
 #include <BufferApi/C_FrameProfileParam.h>
 #include <BufferApi/I_FrameRGB.h>
 #include <BufferApi/I_Buffer.h>
+
+#include <BufferApi/C_VectorHelper.h>
+#include <BufferApi/C_VectorPlaneAccess.h>
+#include <BufferApi/C_CompatibleVectorPlaneAccess.h>
+
+#include <BufferApi/C_TypedScalarFrame.h>
+#include <BufferApi/C_TypedScalarGlobal.h>
+#include <BufferApi/TypedScalar.h>
