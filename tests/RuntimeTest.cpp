@@ -79,8 +79,8 @@ TEST(RuntimeException, IndexMessageHasTheFixedShape)
   catch (const RTE::Exception& e)
   {
     const QString expected =
-      QString("Plane index was out of bounds. 5 out of bounds 0 - 1 [line %1 in file Sources\\C_Component]")
-        .arg(e.line());
+        QString("Plane index was out of bounds. 5 out of bounds 0 - 1 [line %1 in file Sources\\C_Component]")
+            .arg(e.line());
     EXPECT_EQ(e.message(), expected);
     return;
   }
@@ -99,7 +99,10 @@ namespace
 class TestPlugin : public RTE::I_Plugin
 {
 public:
-  explicit TestPlugin(int id) : id(id) {}
+  explicit TestPlugin(int id)
+      : id(id)
+  {
+  }
   int id;
 };
 } // namespace
@@ -107,15 +110,12 @@ public:
 TEST(RuntimePlugins, RegistryAndFactoryAnswerByNameAndKey)
 {
   auto& registry = RTE::C_PluginRegistry::GetInstance();
-  EXPECT_TRUE(registry.RegisterPlugin("Test.Family", "A", "first", [](RTE::I_CreationContext*) {
-    return new TestPlugin(1);
-  }));
-  EXPECT_TRUE(registry.RegisterPlugin("Test.Family", "B", "second", [](RTE::I_CreationContext*) {
-    return new TestPlugin(2);
-  }));
-  EXPECT_FALSE(registry.RegisterPlugin("Test.Family", "A", "again", [](RTE::I_CreationContext*) {
-    return new TestPlugin(3);
-  }));
+  EXPECT_TRUE(
+      registry.RegisterPlugin("Test.Family", "A", "first", [](RTE::I_CreationContext*) { return new TestPlugin(1); }));
+  EXPECT_TRUE(
+      registry.RegisterPlugin("Test.Family", "B", "second", [](RTE::I_CreationContext*) { return new TestPlugin(2); }));
+  EXPECT_FALSE(
+      registry.RegisterPlugin("Test.Family", "A", "again", [](RTE::I_CreationContext*) { return new TestPlugin(3); }));
   EXPECT_FALSE(registry.RegisterPlugin("Test.Family", "C", "no creator", nullptr));
 
   auto& factory = RTE::C_PluginFactory::GetInstance();

@@ -20,7 +20,9 @@ LogHandler& CurrentHandler()
 }
 } // namespace
 
-Exception::Exception(const QString& message) : m_message(message), m_what(message.toLatin1().toStdString())
+Exception::Exception(const QString& message)
+    : m_message(message)
+    , m_what(message.toLatin1().toStdString())
 {
 }
 
@@ -59,8 +61,8 @@ QString IndexMessage(const QString& text, long long index, long long lower, long
 {
   QString message;
   QTextStream stream(&message);
-  stream << text << ' ' << index << " out of bounds " << lower << " - " << upper << " [line " << line
-         << " in file " << sourceUnit << ']';
+  stream << text << ' ' << index << " out of bounds " << lower << " - " << upper << " [line " << line << " in file "
+         << sourceUnit << ']';
   stream.flush();
   return message;
 }

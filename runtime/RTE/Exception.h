@@ -73,19 +73,19 @@ QTextStream& operator<<(QTextStream& stream, const std::string& text);
 //! Raises an exception of type ExType whose message is built by streaming
 //! `streamed` into a QTextStream, e.g.
 //!   RTE_RAISE(RTE::Exception, "Sources\\C_Plane", "Width " << w << " too large.");
-#define RTE_RAISE(ExType, sourceUnit, streamed)                                                              \
-  do                                                                                                         \
-  {                                                                                                          \
-    QString rteMessage_;                                                                                     \
-    {                                                                                                        \
-      QTextStream rteStream_(&rteMessage_);                                                                  \
-      rteStream_ << streamed;                                                                                \
-    }                                                                                                        \
-    ::RTE::Throw(ExType(rteMessage_), sourceUnit, __LINE__);                                                 \
+#define RTE_RAISE(ExType, sourceUnit, streamed)                                                                        \
+  do                                                                                                                   \
+  {                                                                                                                    \
+    QString rteMessage_;                                                                                               \
+    {                                                                                                                  \
+      QTextStream rteStream_(&rteMessage_);                                                                            \
+      rteStream_ << streamed;                                                                                          \
+    }                                                                                                                  \
+    ::RTE::Throw(ExType(rteMessage_), sourceUnit, __LINE__);                                                           \
   } while (false)
 
 //! Raises an index error with the message shape of RTE::IndexMessage.
-#define RTE_RAISE_INDEX(ExType, sourceUnit, text, index, lower, upper)                                       \
-  ::RTE::Throw(ExType(::RTE::IndexMessage(QString::fromLatin1(text), (index), (lower), (upper), __LINE__,   \
-                                          sourceUnit)),                                                      \
-               sourceUnit, __LINE__)
+#define RTE_RAISE_INDEX(ExType, sourceUnit, text, index, lower, upper)                                                 \
+  ::RTE::Throw(                                                                                                        \
+      ExType(::RTE::IndexMessage(QString::fromLatin1(text), (index), (lower), (upper), __LINE__, sourceUnit)),         \
+      sourceUnit, __LINE__)

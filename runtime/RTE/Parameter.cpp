@@ -27,7 +27,10 @@ boost::shared_ptr<T> GetTyped(const C_Tree& tree, const std::string& name, const
 
 C_Parameter::C_Parameter(const std::string& name, const std::string& caption, const std::string& tooltip,
                          int accessMode)
-  : m_name(name), m_caption(caption), m_tooltip(tooltip), m_accessMode(accessMode)
+    : m_name(name)
+    , m_caption(caption)
+    , m_tooltip(tooltip)
+    , m_accessMode(accessMode)
 {
 }
 
@@ -35,21 +38,27 @@ C_Parameter::~C_Parameter() = default;
 
 C_Bool::C_Bool(const std::string& name, const std::string& caption, const std::string& tooltip, int accessMode,
                bool value, E_Editor editor)
-  : C_Parameter(name, caption, tooltip, accessMode), m_value(value), m_editor(editor)
+    : C_Parameter(name, caption, tooltip, accessMode)
+    , m_value(value)
+    , m_editor(editor)
 {
 }
 
-C_Integer::C_Integer(const std::string& name, const std::string& caption, const std::string& tooltip,
-                     int accessMode, std::int64_t value, std::int64_t minimum, std::int64_t maximum,
-                     E_Editor editor)
-  : C_Parameter(name, caption, tooltip, accessMode), m_value(value), m_minimum(minimum), m_maximum(maximum),
-    m_editor(editor)
+C_Integer::C_Integer(const std::string& name, const std::string& caption, const std::string& tooltip, int accessMode,
+                     std::int64_t value, std::int64_t minimum, std::int64_t maximum, E_Editor editor)
+    : C_Parameter(name, caption, tooltip, accessMode)
+    , m_value(value)
+    , m_minimum(minimum)
+    , m_maximum(maximum)
+    , m_editor(editor)
 {
 }
 
 C_Text::C_Text(const std::string& name, const std::string& caption, const std::string& tooltip, int accessMode,
                const std::string& value, E_Editor editor)
-  : C_Parameter(name, caption, tooltip, accessMode), m_value(value), m_editor(editor)
+    : C_Parameter(name, caption, tooltip, accessMode)
+    , m_value(value)
+    , m_editor(editor)
 {
 }
 

@@ -19,9 +19,9 @@ bool C_PluginRegistry::RegisterPlugin(const std::string& pluginName, const std::
   if (!creator)
     return false;
   std::lock_guard<std::mutex> lock(m_mutex);
-  const bool exists = std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
-    return entry.pluginName == pluginName && entry.key == key;
-  });
+  const bool exists =
+      std::any_of(m_entries.begin(), m_entries.end(),
+                  [&](const Entry& entry) { return entry.pluginName == pluginName && entry.key == key; });
   if (exists)
     return false;
   m_entries.push_back({pluginName, key, description, std::move(creator)});

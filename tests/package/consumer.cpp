@@ -19,8 +19,8 @@ int main()
   catch (const std::exception& e)
   {
     std::cout << "installed package works: " << plane->GetWidth() << " x " << plane->GetHeight() << ", "
-              << plane->GetValue(0, 0) << ", " << scale->ToWorld(3.0) << " " << scale->GetUnit()->GetSymbol()
-              << ", " << e.what() << '\n';
+              << plane->GetValue(0, 0) << ", " << scale->ToWorld(3.0) << " " << scale->GetUnit()->GetSymbol() << ", "
+              << e.what() << '\n';
     return 0;
   }
   return 1;
