@@ -4,6 +4,8 @@
 // plane data.
 #include <BufferApi.h>
 
+#include "MemcpyRatio.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -74,6 +76,7 @@ void BM_PlaneFill(benchmark::State& state)
 {
   auto plane = MakePlane<Type>();
   double value = 1;
+  const BenchRatio::MemcpyRatio ratio(std::size_t(PlaneBytes<Type>()));
   for (auto _ : state)
   {
     plane->Fill(value);
@@ -81,7 +84,7 @@ void BM_PlaneFill(benchmark::State& state)
     benchmark::DoNotOptimize(plane->GetData());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() * PlaneBytes<Type>());
+  ratio.Report(state);
 }
 
 template <E_DataType Type>
@@ -90,6 +93,7 @@ void BM_PlaneGetValue(benchmark::State& state)
   auto plane = MakePlane<Type>();
   plane->Fill(3);
   const I_PlaneBase& p = *plane;
+  const BenchRatio::MemcpyRatio ratio(std::size_t(PlaneBytes<Type>()));
   for (auto _ : state)
   {
     double sum = 0;
@@ -98,7 +102,7 @@ void BM_PlaneGetValue(benchmark::State& state)
         sum += p.GetValue(x, y);
     benchmark::DoNotOptimize(sum);
   }
-  state.SetBytesProcessed(state.iterations() * PlaneBytes<Type>());
+  ratio.Report(state);
 }
 
 template <E_DataType Type>
@@ -106,6 +110,7 @@ void BM_PlaneSetValue(benchmark::State& state)
 {
   auto plane = MakePlane<Type>();
   I_PlaneBase& p = *plane;
+  const BenchRatio::MemcpyRatio ratio(std::size_t(PlaneBytes<Type>()));
   for (auto _ : state)
   {
     for (unsigned y = 0; y < kHeight; ++y)
@@ -113,7 +118,7 @@ void BM_PlaneSetValue(benchmark::State& state)
         p.SetValue(x, y, double(x + y));
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() * PlaneBytes<Type>());
+  ratio.Report(state);
 }
 
 template <E_DataType Type>
@@ -122,12 +127,13 @@ void BM_PlaneResize(benchmark::State& state)
   // A same-size resize: allocate, copy every row, release the old block.
   auto plane = MakePlane<Type>();
   plane->Fill(5);
+  const BenchRatio::MemcpyRatio ratio(std::size_t(PlaneBytes<Type>()));
   for (auto _ : state)
   {
     plane->Resize(0, int(kWidth) - 1, 0, int(kHeight) - 1);
     benchmark::DoNotOptimize(plane->GetData());
   }
-  state.SetBytesProcessed(state.iterations() * PlaneBytes<Type>());
+  ratio.Report(state);
 }
 
 template <E_DataType Type>
@@ -148,6 +154,7 @@ void BM_PlainLoopSum(benchmark::State& state)
 {
   using T = typename S_Element<Type>::T;
   std::vector<T> data(std::size_t(kWidth) * kHeight, T(3));
+  const BenchRatio::MemcpyRatio ratio(std::size_t(PlaneBytes<Type>()));
   for (auto _ : state)
   {
     double sum = 0;
@@ -155,7 +162,7 @@ void BM_PlainLoopSum(benchmark::State& state)
       sum += double(v);
     benchmark::DoNotOptimize(sum);
   }
-  state.SetBytesProcessed(state.iterations() * PlaneBytes<Type>());
+  ratio.Report(state);
 }
 
 template <E_DataType Type>
@@ -163,6 +170,7 @@ void BM_PlainLoopStore(benchmark::State& state)
 {
   using T = typename S_Element<Type>::T;
   std::vector<T> data(std::size_t(kWidth) * kHeight);
+  const BenchRatio::MemcpyRatio ratio(std::size_t(PlaneBytes<Type>()));
   for (auto _ : state)
   {
     T* out = data.data();
@@ -172,7 +180,7 @@ void BM_PlainLoopStore(benchmark::State& state)
     benchmark::DoNotOptimize(data.data());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() * PlaneBytes<Type>());
+  ratio.Report(state);
 }
 
 #define PLANE_BENCHMARKS(Type)                                                                                         \
