@@ -65,6 +65,10 @@
 #include <BufferApi/C_VectorPlaneAccess.h>
 #include <BufferApi/C_CompatibleVectorPlaneAccess.h>
 
+#include <BufferApi/BilinearInterpolation.h>
+#include <BufferApi/C_ImagePlaneAccess.h>
+#include <BufferApi/C_InterpolatedPixelHelper.h>
+
 #include <BufferApi/C_TypedScalarFrame.h>
 #include <BufferApi/C_TypedScalarGlobal.h>
 #include <BufferApi/TypedScalar.h>
