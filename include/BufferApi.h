@@ -65,6 +65,9 @@
 #include <BufferApi/C_VectorPlaneAccess.h>
 #include <BufferApi/C_CompatibleVectorPlaneAccess.h>
 
+#include <BufferApi/C_ComponentOp.h>
+#include <BufferApi/MaskOp.h>
+
 #include <BufferApi/C_TypedScalarFrame.h>
 #include <BufferApi/C_TypedScalarGlobal.h>
 #include <BufferApi/TypedScalar.h>
