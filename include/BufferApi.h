@@ -68,6 +68,8 @@
 #include <BufferApi/BilinearInterpolation.h>
 #include <BufferApi/C_ImagePlaneAccess.h>
 #include <BufferApi/C_InterpolatedPixelHelper.h>
+#include <BufferApi/C_ComponentOp.h>
+#include <BufferApi/MaskOp.h>
 
 #include <BufferApi/C_TypedScalarFrame.h>
 #include <BufferApi/C_TypedScalarGlobal.h>
