@@ -12,6 +12,12 @@ namespace
 const char* const kSourceUnit = "Sources\\C_CompatibleVectorPlaneAccess";
 } // namespace
 
+struct C_CompatibleVectorPlaneAccess::S_Defaults
+{
+  std::vector<std::int32_t> activeChoice;
+  std::vector<std::uint8_t> enabled;
+};
+
 C_CompatibleVectorPlaneAccess::C_CompatibleVectorPlaneAccess(const I_FrameVector* frame, unsigned plane)
 {
   Init(frame, plane);
@@ -35,13 +41,36 @@ void C_CompatibleVectorPlaneAccess::Init(const I_FrameVector* frame, unsigned pl
   m_numberOfChoices = pointers.numberOfChoices;
   m_width = pointers.width;
   m_height = pointers.height;
-  m_activeChoice = pointers.activeChoice;
   m_peakRatio = pointers.peakRatio;
+  m_activeChoice = pointers.activeChoice;
   m_enabled = pointers.enabled;
+  m_activeChoiceRead = m_activeChoice;
+  m_enabledRead = m_enabled;
+  if (!m_activeChoice || !m_enabled)
+  {
+    auto defaults = std::make_shared<S_Defaults>();
+    const std::uint64_t size = m_width * m_height;
+    if (!m_activeChoice)
+    {
+      defaults->activeChoice.assign(size, 0);
+      m_activeChoiceRead = defaults->activeChoice.data();
+    }
+    if (!m_enabled)
+    {
+      defaults->enabled.assign(size, 1);
+      m_enabledRead = defaults->enabled.data();
+    }
+    m_defaults = std::move(defaults);
+  }
   m_mask = pointers.mask;
-  m_u = std::move(pointers.u);
-  m_v = std::move(pointers.v);
-  m_w = std::move(pointers.w);
-  m_hasW = !m_w.empty();
+  m_lastChoice = m_numberOfChoices - 1;
+  m_hasW = !pointers.w.empty();
+  m_slots.resize(pointers.u.size());
+  for (std::size_t i = 0; i < m_slots.size(); ++i)
+  {
+    m_slots[i].u = pointers.u[i];
+    m_slots[i].v = pointers.v[i];
+    m_slots[i].w = m_hasW ? pointers.w[i] : nullptr;
+  }
 }
 } // namespace BufferApi

@@ -3,6 +3,7 @@
 #include <BufferApi.h>
 
 #include "C_Component.h"
+#include "C_Frame.h"
 #include "FrameTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace BufferApi;
 using FrameTestHelpers::MessageOf;
@@ -322,6 +324,46 @@ TEST(CompatibleVectorPlaneAccess, Mask)
   access.Mask_SetPixel(3, 2, false);
   EXPECT_FALSE(access.Mask_GetPixel(3, 2));
   EXPECT_FALSE(frame->IsValid(3, 2, 0));
+}
+
+// Without ACTIVE_CHOICE and ENABLED every vector is enabled with the first
+// choice active, and writing them must not change that for later reads.
+TEST(CompatibleVectorPlaneAccess, FrameWithoutActiveChoiceAndEnabled)
+{
+  auto frame = Make2C(2, 4, 3, 1);
+  frame->SetVector(1, 2, 0, 1.0, 2.0, 0);
+  frame->SetVector(1, 2, 0, 3.0, 4.0, 1);
+  frame->SetVector(2, 2, 0, 5.0, 6.0, 1);
+  auto& cFrame = dynamic_cast<C_Frame&>(*frame);
+  std::vector<std::unique_ptr<C_Component>> removed;
+  for (const std::string& name : {I_FrameVector::COMPONENT_ACTIVE_CHOICE, I_FrameVector::COMPONENT_ENABLED})
+  {
+    removed.push_back(cFrame.RemoveComponent(static_cast<unsigned>(frame->GetComponentIndex(name))));
+  }
+  cFrame.UpdateComponentPointers();
+  ASSERT_LT(frame->GetComponentIndex(I_FrameVector::COMPONENT_ENABLED), 0);
+
+  C_CompatibleVectorPlaneAccess access(frame.get(), 0);
+  C_CompatibleVectorPlaneAccess copy(access);
+  float u, v, w;
+  EXPECT_EQ(access.GetVector3D(1, 2, u, v, w, VA_Disabled), VA_Choice1);
+  EXPECT_EQ(u, 1.0f);
+  EXPECT_EQ(v, 2.0f);
+  // Choice 0 of (2, 2) is a zero vector, so absent, although choice 1 is set.
+  EXPECT_EQ(access.GetVector3D(2, 2, u, v, w, VA_Disabled), VA_Disabled);
+  EXPECT_EQ(access.GetVector3D(2, 2, u, v, w, VA_Choice2), VA_Choice2);
+
+  access.SetVector3D(1, 2, 7.0f, 8.0f, 0.0f, VA_Disabled);
+  access.SetVector3D(3, 0, 9.0f, 10.0f, 0.0f, VA_Choice2);
+  for (const C_CompatibleVectorPlaneAccess* reader : {&access, &copy})
+  {
+    EXPECT_EQ(reader->GetVector3D(1, 2, u, v, w, VA_Disabled), VA_Choice1);
+    EXPECT_EQ(u, 1.0f);
+    EXPECT_EQ(reader->GetVector3D(3, 0, u, v, w, VA_Disabled), VA_Disabled);
+    EXPECT_EQ(reader->GetVector3D(3, 0, u, v, w, VA_Choice2), VA_Choice2);
+    EXPECT_EQ(u, 9.0f);
+    EXPECT_EQ(v, 10.0f);
+  }
 }
 
 // The compatible access must give the answers of the helper for every mode

@@ -3,7 +3,9 @@
 #include <BufferApi/E_VectorActive.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace BufferApi
@@ -40,53 +42,48 @@ public:
   {
     u = v = w = 0.0f;
     const std::uint64_t o = Offset(x, y);
+    int choice;
     int slot;
-    int result;
-    switch (mode)
+    if (mode == VA_Disabled)
     {
-    case VA_Disabled:
-    {
-      if (m_enabled && m_enabled[o] == 0)
+      if (m_enabledRead[o] == 0)
       {
         return VA_Disabled;
       }
-      const int choice = m_activeChoice ? m_activeChoice[o] : 0;
-      slot = choice < m_numberOfChoices - 1 ? choice : m_numberOfChoices - 1;
-      if (slot < 0)
+      // The stored choice is lowered to the last slot but answered as stored.
+      choice = m_activeChoiceRead[o];
+      if (choice < 0 || m_lastChoice < 0)
       {
         return VA_Disabled;
       }
-      result = choice;
-      break;
+      slot = choice < m_lastChoice ? choice : m_lastChoice;
     }
-    case VA_Choice1:
-    case VA_Choice2:
-    case VA_Choice3:
-      slot = result = static_cast<int>(mode) - 1;
-      break;
-    case VA_Choice4:
-    case VA_Choice4Alt1:
-    case VA_Choice4Alt2:
-      slot = result = 3;
-      break;
-    default:
-      return VA_Disabled;
-    }
-    if (slot >= m_numberOfChoices)
+    else
     {
-      return VA_Disabled;
+      // Negative modes become large here and are refused with the unknown ones.
+      if (static_cast<unsigned>(mode) > static_cast<unsigned>(VA_Choice4Alt2))
+      {
+        return VA_Disabled;
+      }
+      // Explicit modes are not lowered: a slot beyond the last choice is absent.
+      choice = slot = mode < VA_Choice4 ? static_cast<int>(mode) - 1 : 3;
+      if (slot > m_lastChoice)
+      {
+        return VA_Disabled;
+      }
     }
-    u = m_u[slot][o];
-    v = m_v[slot][o];
+    const S_Slot& data = m_slots[static_cast<std::size_t>(slot)];
+    u = data.u[o];
+    v = data.v[o];
     if (m_hasW)
     {
-      w = m_w[slot][o];
+      w = data.w[o];
     }
-    else if (std::fabs(u) < 1e-10f && std::fabs(v) < 1e-10f)
+    else if (IsZero(u) && IsZero(v))
     {
       return VA_Disabled;
     }
-    return static_cast<E_VectorActive>(result + 1);
+    return static_cast<E_VectorActive>(choice + 1);
   }
 
   //! As C_VectorHelper::SetVector on this plane, in float.
@@ -95,48 +92,44 @@ public:
     const std::uint64_t o = Offset(x, y);
     int slot = -1;
     int stored = -1;
-    if (m_numberOfChoices == 1 && std::fabs(u) < 1e-10f && std::fabs(v) < 1e-10f && std::fabs(w) < 1e-10f)
+    if (m_numberOfChoices == 1 && IsZero(u) && IsZero(v) && IsZero(w))
     {
       mode = VA_Disabled;
       slot = 0;
       stored = 0;
     }
     bool enabled = true;
-    switch (mode)
+    if (mode == VA_Disabled)
     {
-    case VA_Disabled:
       enabled = false;
-      break;
-    case VA_Choice1:
-    case VA_Choice2:
-    case VA_Choice3:
-      slot = stored = static_cast<int>(mode) - 1;
-      slot = slot < m_numberOfChoices - 1 ? slot : m_numberOfChoices - 1;
-      break;
-    case VA_Choice4:
-    case VA_Choice4Alt1:
-    case VA_Choice4Alt2:
+    }
+    else if (static_cast<unsigned>(mode) <= static_cast<unsigned>(VA_Choice4Alt2))
+    {
       stored = static_cast<int>(mode) - 1;
-      slot = 3 < m_numberOfChoices - 1 ? 3 : m_numberOfChoices - 1;
-      break;
-    default:
-      break;
+      slot = mode < VA_Choice4 ? stored : 3;
+      slot = slot < m_lastChoice ? slot : m_lastChoice;
     }
-    if (m_enabled)
+    // Every member is read before the first store: the ENABLED byte may alias
+    // anything, and the compiler would read them again after it.
+    const bool store = slot >= 0 && slot < m_numberOfChoices;
+    const S_Slot target = store ? m_slots[static_cast<std::size_t>(slot)] : S_Slot{};
+    std::uint8_t* const enabledFlags = m_enabled;
+    std::int32_t* const activeChoice = m_activeChoice;
+    if (enabledFlags)
     {
-      m_enabled[o] = enabled ? 1 : 0;
+      enabledFlags[o] = enabled ? 1 : 0;
     }
-    if (slot >= 0 && slot < m_numberOfChoices)
+    if (store)
     {
-      m_u[slot][o] = u;
-      m_v[slot][o] = v;
-      if (m_hasW)
+      target.u[o] = u;
+      target.v[o] = v;
+      if (target.w)
       {
-        m_w[slot][o] = w;
+        target.w[o] = w;
       }
-      if (m_activeChoice)
+      if (activeChoice)
       {
-        m_activeChoice[o] = stored;
+        activeChoice[o] = stored;
       }
     }
   }
@@ -165,19 +158,37 @@ public:
   }
 
 private:
+  //! The data of one choice in plane z; w is null unless every choice has W.
+  struct S_Slot
+  {
+    float* u = nullptr;
+    float* v = nullptr;
+    float* w = nullptr;
+  };
+
+  struct S_Defaults;
+
   void Init(const I_FrameVector* frame, unsigned plane);
   std::uint64_t Offset(unsigned x, unsigned y) const { return m_width * y + x; }
+  static bool IsZero(float value) { return std::fabs(value) < 1e-10f; }
 
   int m_numberOfChoices = 0;
+  //! m_numberOfChoices - 1, the slot that stored choices are lowered to.
+  int m_lastChoice = -1;
   std::uint64_t m_width = 0;
   std::uint64_t m_height = 0;
+  //! Plane z of ACTIVE_CHOICE and ENABLED for writing; null when absent.
   std::int32_t* m_activeChoice = nullptr;
-  float* m_peakRatio = nullptr;
   std::uint8_t* m_enabled = nullptr;
-  std::vector<float*> m_u;
-  std::vector<float*> m_v;
-  //! Empty unless every choice has a W component.
-  std::vector<float*> m_w;
+  //! The same for reading, never null, so that reads need no test: without
+  //! the component they point into m_defaults (choice 0, enabled).
+  const std::int32_t* m_activeChoiceRead = nullptr;
+  const std::uint8_t* m_enabledRead = nullptr;
+  //! Stand-ins for absent ACTIVE_CHOICE and ENABLED planes, shared by copies.
+  std::shared_ptr<const S_Defaults> m_defaults;
+  float* m_peakRatio = nullptr;
+  //! One entry per choice, so that picking a choice is one indexed load.
+  std::vector<S_Slot> m_slots;
   bool m_hasW = false;
   std::uint8_t* m_mask = nullptr;
 };
