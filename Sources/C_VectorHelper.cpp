@@ -113,7 +113,7 @@ E_VectorActive C_VectorHelper::GetVector(unsigned x, unsigned y, unsigned z, dou
   if (m_frame3C)
   {
     m_frame3C->GetVector(x, y, z, u, v, w, static_cast<unsigned>(slot));
-    return static_cast<E_VectorActive>(result + 1);
+    return VectorActiveFromChoice(result);
   }
   if (m_frame2C)
   {
@@ -123,7 +123,7 @@ E_VectorActive C_VectorHelper::GetVector(unsigned x, unsigned y, unsigned z, dou
   {
     return VA_Disabled;
   }
-  return static_cast<E_VectorActive>(result + 1);
+  return VectorActiveFromChoice(result);
 }
 
 void C_VectorHelper::SetVector(unsigned x, unsigned y, unsigned z, double u, double v, double w)
@@ -193,7 +193,7 @@ E_VectorActive C_VectorHelper::GetVectorActive(unsigned x, unsigned y, unsigned 
   {
     return VA_Disabled;
   }
-  return static_cast<E_VectorActive>(m_frame->GetActiveChoice(x, y, z) + 1);
+  return VectorActiveFromChoice(m_frame->GetActiveChoice(x, y, z));
 }
 
 void C_VectorHelper::SetVectorActive(unsigned x, unsigned y, unsigned z, E_VectorActive mode)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <random>
 #include <string>
@@ -79,6 +80,18 @@ TEST(VectorHelper, ModeZeroLowersTheSlotButAnswersTheStoredChoice)
   EXPECT_EQ(helper.GetVector(2, 1, 1, u, v, w, VA_Disabled), VA_Disabled);
   EXPECT_EQ(helper.GetVector(2, 1, 1, u, v, w, VA_Choice2), VA_Choice2);
   EXPECT_EQ(u, 1.5);
+}
+
+TEST(VectorHelper, CorruptStoredChoiceSaturatesInsteadOfOverflowing)
+{
+  auto frame = Make3C(2);
+  frame->SetEnabled(0, 0, 0, true);
+  frame->SetActiveChoice(0, 0, 0, INT_MAX);
+  double u = 0, v = 0, w = 0;
+  EXPECT_EQ(static_cast<int>(C_VectorHelper(frame.get()).GetVector(0, 0, 0, u, v, w, VA_Disabled)), INT_MAX);
+  float fu = 0, fv = 0, fw = 0;
+  EXPECT_EQ(static_cast<int>(C_CompatibleVectorPlaneAccess(frame.get(), 0).GetVector3D(0, 0, fu, fv, fw, VA_Disabled)),
+            INT_MAX);
 }
 
 TEST(VectorHelper, ExplicitModesAreNotLoweredOnReadButOnWrite)

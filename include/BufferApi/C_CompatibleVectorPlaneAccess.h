@@ -83,7 +83,7 @@ public:
     {
       return VA_Disabled;
     }
-    return static_cast<E_VectorActive>(choice + 1);
+    return VectorActiveFromChoice(choice);
   }
 
   //! As C_VectorHelper::SetVector on this plane, in float.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <climits>
+
 namespace BufferApi
 {
 //! The state of one vector of a vector frame as the vector access classes see
@@ -15,5 +17,12 @@ enum E_VectorActive : int
   VA_Choice4Alt1 = 5,
   VA_Choice4Alt2 = 6
 };
+
+//! The state answered for a stored active choice (choice + 1); a corrupt
+//! stored INT_MAX saturates instead of overflowing.
+inline E_VectorActive VectorActiveFromChoice(int choice)
+{
+  return static_cast<E_VectorActive>(choice < INT_MAX ? choice + 1 : INT_MAX);
+}
 
 } // namespace BufferApi
