@@ -152,7 +152,11 @@ C_PlaneMinMaxHistogram::C_PlaneMinMaxHistogram(const C_PlaneMinMaxHistogram& oth
 {
   if (other.m_histogram)
   {
-    m_histogram.reset(new std::uint32_t[kBins]);
+    m_histogram.reset(new (std::nothrow) std::uint32_t[kBins]);
+    if (!m_histogram)
+    {
+      RTE_RAISE(RTE::Exception, kSourceUnit, "Out of memory in histogram calculation.");
+    }
     std::memcpy(m_histogram.get(), other.m_histogram.get(), kBins * sizeof(std::uint32_t));
   }
 }
