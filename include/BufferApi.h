@@ -67,6 +67,10 @@
 #include <BufferApi/C_PlaneMinMaxHistogram.h>
 #include <BufferApi/C_BufferDump.h>
 
+#include <BufferApi/BilinearInterpolation.h>
+#include <BufferApi/C_ImagePlaneAccess.h>
+#include <BufferApi/C_InterpolatedPixelHelper.h>
+
 #include <BufferApi/C_TypedScalarFrame.h>
 #include <BufferApi/C_TypedScalarGlobal.h>
 #include <BufferApi/TypedScalar.h>
