@@ -2,8 +2,8 @@
 // short time apart show the same particles moved by a known displacement; a
 // vector field holds that displacement, with a masked-out corner where a
 // reflection produced spurious vectors. The program computes display ranges
-// with the histogram, reads a few pixels between grid points and prints the
-// buffer dump.
+// with the histogram, reads the images between pixels at the particle centres
+// and prints the buffer dump.
 #include <BufferApi.h>
 
 #include <algorithm>
@@ -175,6 +175,35 @@ void PrintDisplayRanges(I_Buffer& buffer)
   symmetric.Finish(C_PlaneMinMaxHistogram::CMMode_NegAbsMin);
   std::printf("  %-34s %8.2f .. %8.2f\n", "v [px], symmetric about 0", symmetric.GetMin(), symmetric.GetMax());
 }
+//! The particle centres lie between pixels: the interpolated value at a centre
+//! in the first image matches the one at the displaced centre in the second.
+void PrintParticleValues(I_Buffer& buffer, const std::vector<S_Particle>& particles)
+{
+  std::printf("\nInterpolated pixels at particle centres\n");
+  const C_InterpolatedPixelHelper first(&buffer, 0, 0);
+  const C_InterpolatedPixelHelper second(&buffer, 1, 0);
+  unsigned shown = 0;
+  for (const S_Particle& p : particles)
+  {
+    // Particles that leave the image in the second exposure are skipped.
+    if (p.x + kShiftX > kWidth - 1.0 || p.y + kShiftY > kHeight - 1.0)
+    {
+      continue;
+    }
+    const auto x = static_cast<float>(p.x);
+    const auto y = static_cast<float>(p.y);
+    const auto dx = static_cast<float>(kShiftX);
+    const auto dy = static_cast<float>(kShiftY);
+    const float before = first.GetInterpolatedPixel(x, y, nullptr, false, nullptr);
+    const float after = second.GetInterpolatedPixel(x + dx, y + dy, nullptr, false, nullptr);
+    std::printf("  t0 at (%5.2f, %5.2f): %7.1f   t0 + dt at (%5.2f, %5.2f): %7.1f\n", x, y, before, x + dx, y + dy,
+                after);
+    if (++shown == 4)
+    {
+      break;
+    }
+  }
+}
 } // namespace
 
 int main()
@@ -190,6 +219,7 @@ int main()
   AddVectors(*buffer);
 
   PrintDisplayRanges(*buffer);
+  PrintParticleValues(*buffer, particles);
   std::printf("\nBuffer dump\n%s", C_BufferDump(buffer.get()).ToString().c_str());
   return 0;
 }
