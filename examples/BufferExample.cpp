@@ -1,9 +1,17 @@
-// Example: builds a buffer with one frame of every type, attaches a few
-// global and frame attributes, and prints what the buffer holds.
+// Example: a synthetic flow recording in memory. Two particle images taken a
+// short time apart show the same particles moved by a known displacement; a
+// vector field holds that displacement, with a masked-out corner where a
+// reflection produced spurious vectors. The program computes display ranges
+// with the histogram, reads the images between pixels at the particle centres
+// and prints the buffer dump.
 #include <BufferApi.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -11,129 +19,207 @@ using namespace BufferApi;
 
 namespace
 {
-const char* DataTypeName(E_DataType type)
+constexpr unsigned kWidth = 96;
+constexpr unsigned kHeight = 64;
+constexpr unsigned kGrid = 16;
+//! The particles move by this many pixels between the two images.
+constexpr double kShiftX = 3.0;
+constexpr double kShiftY = 2.0;
+constexpr double kPixelSize = 0.05;           // mm
+constexpr double kTimeBetweenFrames = 100e-6; // s
+
+struct S_Particle
 {
-  switch (type)
+  double x;
+  double y;
+  double peak;
+};
+
+std::vector<S_Particle> MakeParticles(unsigned count)
+{
+  std::mt19937 random(2024);
+  std::uniform_real_distribution<double> x(0.0, kWidth - 1.0);
+  std::uniform_real_distribution<double> y(0.0, kHeight - 1.0);
+  std::uniform_real_distribution<double> peak(1500.0, 3000.0);
+  std::vector<S_Particle> particles(count);
+  for (S_Particle& p : particles)
   {
-  case DT_Bool:
-    return "bool";
-  case DT_UInt8:
-    return "uint8";
-  case DT_RGB:
-    return "rgb";
-  case DT_Double:
-    return "double";
-  case DT_Float:
-    return "float";
-  case DT_Int32:
-    return "int32";
-  case DT_UInt32:
-    return "uint32";
-  case DT_UInt16:
-    return "uint16";
+    p = {x(random), y(random), peak(random)};
   }
-  return "unknown";
+  return particles;
 }
 
-const char* FrameTypeName(const I_Frame* frame)
+//! A camera image of the particles moved by (dx, dy): Gaussian spots on a
+//! noisy background, plus a few hot pixels, the outliers a display range
+//! should ignore.
+void RenderParticles(I_FrameImage& image, const std::vector<S_Particle>& particles, double dx, double dy, unsigned seed)
 {
-  // The interfaces tell the frame types apart; the most derived one first.
-  if (dynamic_cast<const I_FrameRGB*>(frame))
-    return "RGB";
-  if (dynamic_cast<const I_FrameImage*>(frame))
-    return "image";
-  if (dynamic_cast<const I_FrameProfile*>(frame))
-    return "profile";
-  if (dynamic_cast<const I_FrameVector2C*>(frame))
-    return "vector 2C";
-  if (dynamic_cast<const I_FrameVector3C*>(frame))
-    return "vector 3C";
-  return "other";
-}
-
-//! Appends the dotted paths of every attribute below node.
-void CollectAttributeNames(const I_AttributeBase* node, const std::string& prefix, std::vector<std::string>& names)
-{
-  std::vector<I_AttributeBase*> children;
-  node->GetChildren(children);
-  for (const I_AttributeBase* child : children)
+  std::mt19937 random(seed);
+  std::normal_distribution<double> noise(100.0, 4.0);
+  for (unsigned y = 0; y < kHeight; ++y)
   {
-    const std::string path = prefix.empty() ? child->GetName() : prefix + "." + child->GetName();
-    names.push_back(path);
-    CollectAttributeNames(child, path, names);
+    for (unsigned x = 0; x < kWidth; ++x)
+    {
+      double value = noise(random);
+      for (const S_Particle& p : particles)
+      {
+        const double rx = x - (p.x + dx);
+        const double ry = y - (p.y + dy);
+        const double r2 = rx * rx + ry * ry;
+        if (r2 < 16.0)
+        {
+          value += p.peak * std::exp(-r2 / (2.0 * 1.1 * 1.1));
+        }
+      }
+      // A 12-bit camera saturates.
+      image.SetPixel(x, y, 0, std::min(value, 4095.0));
+    }
   }
-}
-
-void PrintAttributeNames(const I_AttributeBase* root, const char* indent)
-{
-  std::vector<std::string> names;
-  if (root)
-    CollectAttributeNames(root, "", names);
-  std::cout << indent << "attributes:";
-  if (names.empty())
-    std::cout << " (none)";
-  for (const std::string& name : names)
-    std::cout << ' ' << name;
-  std::cout << '\n';
-}
-
-void PrintSummary(const I_Buffer& buffer)
-{
-  std::cout << "Buffer with " << buffer.GetNumberOfFrames() << " frames\n";
-  PrintAttributeNames(buffer.GetAttributeRoot(), "  global ");
-  for (unsigned i = 0; i < buffer.GetNumberOfFrames(); ++i)
+  std::uniform_int_distribution<unsigned> px(0, kWidth - 1);
+  std::uniform_int_distribution<unsigned> py(0, kHeight - 1);
+  for (unsigned i = 0; i < 6; ++i)
   {
-    const I_Frame* frame = buffer.GetFrame(i);
-    std::cout << "Frame " << i << ": " << FrameTypeName(frame) << ", " << frame->GetWidth() << " x "
-              << frame->GetHeight() << " x " << frame->GetDepth() << '\n';
-    std::cout << "  components:";
-    for (unsigned c = 0; c < frame->GetNumberOfComponents(); ++c)
-      std::cout << ' ' << frame->GetComponentName(int(c)) << " (" << DataTypeName(frame->GetComponentDataType(int(c)))
-                << ')';
-    std::cout << '\n';
-    PrintAttributeNames(frame->GetAttributeRoot(), "  ");
+    image.SetPixel(px(random), py(random), 0, 4095.0);
   }
 }
 
-void BuildFrames(I_Buffer& buffer)
+I_Scale* Linear(double factor, double offset, const std::string& unit, const std::string& description)
 {
-  I_FrameImage* image = buffer.AddImageFrame(640, 480, 2, DT_UInt16);
-  image->SetPixel(10, 20, 0, 1234.0);
-  image->CreateValidMask();
-
-  I_FrameRGB* rgb = buffer.AddRGBFrame(320, 240, 1);
-  rgb->FillRGB({0x20, 0x40, 0x80, 0});
-  rgb->SetIntPixel(0, 0, 0, 0x00FF8000u);
-
-  I_FrameProfile* profile = buffer.AddProfileFrame(100, 3, DT_Float);
-  for (unsigned i = 0; i < 100; ++i)
-    profile->SetPointsAt(i, 0.5 * i, {double(i), 2.0 * i, 3.0 * i});
-
-  I_FrameVector2C* vector2 = buffer.AddVectorFrame2C(40, 30, 1, 2, DT_Float, 16);
-  vector2->SetActiveChoice(5, 5, 0, 1);
-
-  buffer.AddVectorFrame3C(40, 30, 1, 1, DT_Float, 16);
+  return C_ScaleFactory::GetInstance().CreateLinearScale(factor, offset, unit, description);
 }
 
-void AddAttributes(I_Buffer& buffer)
+void SetText(I_Buffer& buffer, const std::string& path, const std::string& text)
 {
-  dynamic_cast<I_Attribute<std::string>&>(*buffer.CreateAttribute("Experiment.Name", AttrString))
-      .SetValue("Channel flow");
-  dynamic_cast<I_Attribute<double>&>(*buffer.CreateAttribute("Experiment.Temperature", AttrDouble)).SetValue(21.5);
-  buffer.CreateAttributePlane("Calibration", 4, 1, DT_Double);
+  dynamic_cast<I_Attribute<std::string>&>(*buffer.CreateAttribute(path, AttrString)).SetValue(text);
+}
 
-  I_Frame* image = buffer.GetFrame(0);
-  dynamic_cast<I_Attribute<double>&>(*image->CreateAttribute("Exposure", AttrDouble)).SetValue(0.002);
-  dynamic_cast<I_Attribute<int>&>(*image->CreateAttribute("Camera.Index", AttrInt32)).SetValue(1);
-  buffer.GetFrame(3)->CreateAttribute("Processing.Passes", AttrUInt32);
+void AddImages(I_Buffer& buffer, const std::vector<S_Particle>& particles)
+{
+  const char* names[2] = {"Camera 1, t0", "Camera 1, t0 + dt"};
+  for (unsigned i = 0; i < 2; ++i)
+  {
+    I_FrameImage* image = buffer.AddImageFrame(kWidth, kHeight, 1, DT_UInt16);
+    image->SetName(names[i]);
+    image->SetScaleX(Linear(kPixelSize, 0.0, "mm", "X"));
+    image->SetScaleY(Linear(kPixelSize, 0.0, "mm", "Y"));
+    RenderParticles(*image, particles, i * kShiftX, i * kShiftY, 11 + i);
+  }
+}
+
+//! One vector per kGrid x kGrid window holding the known displacement with a
+//! little measurement noise; the lower right corner is masked out and holds
+//! spurious vectors.
+void AddVectors(I_Buffer& buffer)
+{
+  const unsigned columns = kWidth / kGrid;
+  const unsigned rows = kHeight / kGrid;
+  I_FrameVector2C* vectors = buffer.AddVectorFrame2C(columns, rows, 1, 1, DT_Float, kGrid);
+  vectors->SetName("Displacement");
+  const double step = kGrid * kPixelSize;
+  vectors->SetScaleX(Linear(step, step / 2.0, "mm", "X"));
+  vectors->SetScaleY(Linear(step, step / 2.0, "mm", "Y"));
+  // A displacement of one pixel in dt is this velocity.
+  vectors->SetScaleI(Linear(kPixelSize * 1e-3 / kTimeBetweenFrames, 0.0, "m/s", "Velocity"));
+  vectors->CreateValidMask();
+
+  C_CompatibleVectorPlaneAccess access(vectors, 0);
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> noise(-0.1f, 0.1f);
+  for (unsigned y = 0; y < rows; ++y)
+  {
+    for (unsigned x = 0; x < columns; ++x)
+    {
+      const bool reflection = x >= columns - 2 && y >= rows - 2;
+      if (reflection)
+      {
+        access.SetVector3D(x, y, 25.0f, -18.0f, 0.0f, VA_Choice1);
+        access.Mask_SetPixel(int(x), int(y), false);
+      }
+      else
+      {
+        access.SetVector3D(x, y, float(kShiftX) + noise(random), float(kShiftY) + noise(random), 0.0f, VA_Choice1);
+      }
+    }
+  }
+}
+
+void PrintRange(const char* what, C_PlaneMinMaxHistogram& helper)
+{
+  helper.Finish(C_PlaneMinMaxHistogram::CMMode_Range);
+  std::printf("  %-34s %8.2f .. %8.2f  (%u values)\n", what, helper.GetMin(), helper.GetMax(), helper.GetCount());
+}
+
+void PrintDisplayRanges(I_Buffer& buffer)
+{
+  std::printf("Display ranges\n");
+  auto* image = dynamic_cast<I_FrameImage*>(buffer.GetFrame(0));
+  C_PlaneMinMaxHistogram full(100.0);
+  full.Process(image, 0u);
+  PrintRange("image t0, full range", full);
+  C_PlaneMinMaxHistogram clipped(99.5);
+  clipped.Process(image, 0u);
+  PrintRange("image t0, 99.5 % of the values", clipped);
+
+  auto* vectors = dynamic_cast<I_FrameVector*>(buffer.GetFrame(2));
+  C_PlaneMinMaxHistogram all(100.0);
+  all.Process(vectors, 0u);
+  PrintRange("vector length [px], all", all);
+  C_PlaneMinMaxHistogram masked(100.0);
+  masked.SetMaskUsage(true);
+  masked.Process(vectors, 0u);
+  PrintRange("vector length [px], valid only", masked);
+  C_PlaneMinMaxHistogram symmetric(100.0);
+  symmetric.SetMaskUsage(true);
+  symmetric.SetVectorComponent(C_PlaneMinMaxHistogram::VectorV);
+  symmetric.Process(vectors, 0u);
+  symmetric.Finish(C_PlaneMinMaxHistogram::CMMode_NegAbsMin);
+  std::printf("  %-34s %8.2f .. %8.2f\n", "v [px], symmetric about 0", symmetric.GetMin(), symmetric.GetMax());
+}
+//! The particle centres lie between pixels: the interpolated value at a centre
+//! in the first image matches the one at the displaced centre in the second.
+void PrintParticleValues(I_Buffer& buffer, const std::vector<S_Particle>& particles)
+{
+  std::printf("\nInterpolated pixels at particle centres\n");
+  const C_InterpolatedPixelHelper first(&buffer, 0, 0);
+  const C_InterpolatedPixelHelper second(&buffer, 1, 0);
+  unsigned shown = 0;
+  for (const S_Particle& p : particles)
+  {
+    // Particles that leave the image in the second exposure are skipped.
+    if (p.x + kShiftX > kWidth - 1.0 || p.y + kShiftY > kHeight - 1.0)
+    {
+      continue;
+    }
+    const auto x = static_cast<float>(p.x);
+    const auto y = static_cast<float>(p.y);
+    const auto dx = static_cast<float>(kShiftX);
+    const auto dy = static_cast<float>(kShiftY);
+    const float before = first.GetInterpolatedPixel(x, y, nullptr, false, nullptr);
+    const float after = second.GetInterpolatedPixel(x + dx, y + dy, nullptr, false, nullptr);
+    std::printf("  t0 at (%5.2f, %5.2f): %7.1f   t0 + dt at (%5.2f, %5.2f): %7.1f\n", x, y, before, x + dx, y + dy,
+                after);
+    if (++shown == 4)
+    {
+      break;
+    }
+  }
 }
 } // namespace
 
 int main()
 {
   std::unique_ptr<I_Buffer> buffer(CreateBuffer());
-  BuildFrames(*buffer);
-  AddAttributes(*buffer);
-  PrintSummary(*buffer);
+  SetText(*buffer, "Recording.Name", "Synthetic channel flow");
+  SetText(*buffer, "Recording.Displacement", "3 px, 2 px");
+  dynamic_cast<I_Attribute<double>&>(*buffer->CreateAttribute("Recording.TimeBetweenFrames", AttrDouble))
+      .SetValue(kTimeBetweenFrames);
+
+  const std::vector<S_Particle> particles = MakeParticles(60);
+  AddImages(*buffer, particles);
+  AddVectors(*buffer);
+
+  PrintDisplayRanges(*buffer);
+  PrintParticleValues(*buffer, particles);
+  std::printf("\nBuffer dump\n%s", C_BufferDump(buffer.get()).ToString().c_str());
   return 0;
 }

@@ -64,6 +64,8 @@
 #include <BufferApi/C_VectorHelper.h>
 #include <BufferApi/C_VectorPlaneAccess.h>
 #include <BufferApi/C_CompatibleVectorPlaneAccess.h>
+#include <BufferApi/C_PlaneMinMaxHistogram.h>
+#include <BufferApi/C_BufferDump.h>
 
 #include <BufferApi/BilinearInterpolation.h>
 #include <BufferApi/C_ImagePlaneAccess.h>
