@@ -4,5 +4,5 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/bootstrap.sh
-bash scripts/build.sh build -DBUFFER_BUILD_TESTS=OFF -DBUFFER_BUILD_BENCH=OFF
-./build/examples/BufferExample
+bash scripts/build.sh build-example -DBUFFER_BUILD_TESTS=OFF -DBUFFER_BUILD_BENCH=OFF -DBUFFER_BUILD_EXAMPLES=ON
+./build-example/examples/BufferExample
