@@ -60,10 +60,7 @@ TEST(Component, ForAFrameGetsDepthZeroedPlanesAndACountsScale)
     EXPECT_EQ(Rows(plane), "0 0 0 0|0 0 0 0|0 0 0 0");
   }
   EXPECT_EQ(component.GetPlane(3), nullptr);
-  EXPECT_EQ(component.GetScale()->GetFactor(), 1.0);
-  EXPECT_EQ(component.GetScale()->ToWorld(0.0), 0.0);
-  EXPECT_EQ(component.GetScale()->GetUnit()->GetSymbol(), "counts");
-  EXPECT_EQ(component.GetScale()->GetDescription(), "");
+  EXPECT_EQ(ScaleText(component.GetScale()), "1 0 counts");
 
   const std::vector<void*> none;
   EXPECT_EQ(C_Component("Y", DT_UInt8, &frame, true, &none).GetNumberOfPlanes(), 3u);

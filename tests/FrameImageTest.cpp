@@ -19,8 +19,7 @@ TEST(FrameImage, CreateImageFrameMakesZeroedPixelPlanes)
   EXPECT_EQ(frame->GetComponent(0)->GetNumberOfPlanes(), 2u);
   EXPECT_EQ(frame->GetDataType(), DT_UInt16);
   EXPECT_EQ(frame->GetPixel(639, 479, 1), 0.0);
-  EXPECT_EQ(frame->GetScaleX()->GetUnit()->GetSymbol(), "pixel");
-  EXPECT_EQ(frame->GetScaleI()->GetUnit()->GetSymbol(), "counts");
+  EXPECT_EQ(ScaleText(frame->GetScaleX()) + ", " + ScaleText(frame->GetScaleI()), "1 0 pixel, 1 0 counts");
   EXPECT_EQ(frame->GetScaleI(), frame->GetComponentScale(0));
   EXPECT_EQ(frame->GetPlane(1u), frame->GetPlane(0, 1));
   EXPECT_EQ(frame->GetPlane(2u), nullptr);

@@ -59,9 +59,7 @@ TEST(Frame, NewFrameDefaultsAndBadIndexesAnswerNothing)
   EXPECT_EQ(frame->GetName(), "");
   for (const I_Scale* scale : {frame->GetScaleX(), frame->GetScaleY(), frame->GetScaleZ()})
   {
-    EXPECT_EQ(scale->GetFactor(), 1.0);
-    EXPECT_EQ(scale->ToWorld(0.0), 0.0);
-    EXPECT_EQ(scale->GetUnit()->GetSymbol(), "pixel");
+    EXPECT_EQ(ScaleText(scale), "1 0 pixel");
   }
   EXPECT_EQ(frame->GetAttributeRoot()->GetName(), "root");
   EXPECT_EQ(frame->GetAttributeRoot()->GetNumberOfChildren(), 0u);
@@ -141,10 +139,7 @@ TEST(Frame, MaskCreationValidityAndDeletion)
   EXPECT_TRUE(frame->CreateValidMask());
   EXPECT_EQ(frame->GetNumberOfComponents(), 2u);
   EXPECT_EQ(frame->GetComponentDataType(1), DT_UInt8);
-  const I_Scale* scale = frame->GetComponentScale(1);
-  EXPECT_EQ(scale->GetUnit()->GetSymbol(), "Valid");
-  EXPECT_EQ(scale->GetDescription(), "Mask");
-  EXPECT_EQ(scale->GetFactor(), 1.0);
+  EXPECT_EQ(ScaleText(frame->GetComponentScale(1)), "1 0 Valid Mask");
   EXPECT_EQ(Planes(*frame, 1), (Strings{"1 1 1|1 1 1", "1 1 1|1 1 1"}));
   frame->SetValid(1, 1, 0, false);
   frame->SetValid(0, 0, 7, false); // nothing
@@ -334,7 +329,7 @@ TEST(Frame, CreateSubFrameCutsValuesShiftsScalesAndCarriesTheMask)
   EXPECT_EQ(sub->GetComponentIndex("MASK"), 2);
   EXPECT_FALSE(sub->IsValid(2, 1, 1));
   EXPECT_TRUE(sub->IsValid(1, 1, 1));
-  EXPECT_EQ(sub->GetComponentScale(2)->GetUnit()->GetSymbol(), "Valid");
+  EXPECT_EQ(ScaleText(sub->GetComponentScale(2)), "1 0 Valid Mask");
   EXPECT_NE(sub->FindAttribute("A.B"), nullptr);
   EXPECT_EQ(frame->GetWidth(), 5u);
 
@@ -358,14 +353,13 @@ TEST(Frame, ChangeComponentDataTypeConvertsAndClamps)
   EXPECT_EQ(frame->GetComponentIndex("EXTRA"), 1);
   EXPECT_EQ(frame->GetComponentDataType(1), DT_UInt8);
   EXPECT_EQ(Planes(*frame, 1), (Strings{"0 0", "0 255"}));
-  EXPECT_EQ(frame->GetComponentScale(1)->GetDescription(), "kept");
+  EXPECT_EQ(ScaleText(frame->GetComponentScale(1)), "1 0 counts kept");
 
   frame->SetValue(1, 0, 0, 1, 9.0);
   frame->ChangeComponentDataType("EXTRA", DT_Double, false);
   EXPECT_EQ(frame->GetComponentDataType(1), DT_Double);
   EXPECT_EQ(Planes(*frame, 1), (Strings{"0 0", "0 0"}));
-  EXPECT_EQ(frame->GetComponentScale(1)->GetDescription(), "");
-  EXPECT_EQ(frame->GetComponentScale(1)->GetUnit()->GetSymbol(), "counts");
+  EXPECT_EQ(ScaleText(frame->GetComponentScale(1)), "1 0 counts");
 
   EXPECT_EQ(MessageOf([&] { frame->ChangeComponentDataType("EXTRA", DT_Bool, true); }),
             "The component could not be created.");

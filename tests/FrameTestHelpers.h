@@ -4,10 +4,12 @@
 
 #include <BufferApi/I_Frame.h>
 #include <BufferApi/I_PlaneBase.h>
+#include <BufferApi/I_Scale.h>
 #include <RTE/Exception.h>
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 namespace FrameTestHelpers
@@ -77,6 +79,20 @@ inline std::string Rows(const BufferApi::I_PlaneBase* plane)
     text += y + 1 < plane->GetHeight() ? "|" : "";
   }
   return text;
+}
+
+//! A scale as "<factor> <offset> <unit>[ <description>]", e.g. "1 0 Valid Mask".
+inline std::string ScaleText(const BufferApi::I_Scale* scale)
+{
+  if (scale == nullptr)
+  {
+    return "<null>";
+  }
+  std::ostringstream text;
+  text << scale->GetFactor() << " " << scale->ToWorld(0.0) << " "
+       << (scale->GetUnit() != nullptr ? scale->GetUnit()->GetSymbol() : "<no unit>")
+       << (scale->GetDescription().empty() ? "" : " " + scale->GetDescription());
+  return text.str();
 }
 
 //! A frame's size as "<width>x<height>x<depth>".
