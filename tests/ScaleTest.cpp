@@ -123,6 +123,7 @@ TEST(ScaleLinear, TwoPointCreation)
   {
     ScalePtr s(Factory().CreateLinearScale(row.source1, row.source2, row.world1, row.world2, "m", ""));
     EXPECT_EQ(LineOf(*s), row.line) << row.source1 << " " << row.source2;
+    EXPECT_EQ(s->GetUnit()->GetSymbol(), "m");
   }
   ScalePtr byCode(Factory().CreateLinearScale(4.0, 2.0, 1.0, 2.0, E::UnitTimeS, ""));
   EXPECT_EQ(LineOf(*byCode), (Line{-0.5, 3.0}));

@@ -124,7 +124,8 @@ TEST(UnitFactory, TextLookupStripsOneBracketPair)
 
   // Unknown texts keep the text exactly as passed in, brackets included; the
   // UTF-8 spelling of the micro sign names no unit either.
-  for (const std::string text : {"Mm", "[pixel]", "[[mm]]", "[", "]", "[]", "", " mm", "counts", "\xC2\xB5m", "misc"})
+  for (const std::string text :
+       {"Mm", "[pixel]", "[[mm]]", "[", "]", "[]", "", " mm", "counts", "\xC2\xB5m", "misc", "[misc]"})
   {
     SCOPED_TRACE(text);
     UnitPtr unit = FromText(text);
