@@ -20,6 +20,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace BufferApi;
@@ -50,6 +51,15 @@ std::unique_ptr<C_AttributePlane> MakeArray(const std::vector<T>& values)
   for (unsigned i = 0; i < values.size(); ++i)
     attribute->GetPlane()->SetValue(i, 0, static_cast<double>(values[i]));
   return attribute;
+}
+
+//! The single value that GetArrayData writes for `attribute` as `type`.
+template <typename T>
+T Read(I_AttributeBase* attribute, E_DataType type, unsigned count = 1)
+{
+  T value{};
+  EXPECT_EQ(Attributes::GetArrayData(attribute, count, type, &value), 1);
+  return value;
 }
 
 std::vector<std::string> ListNames(I_AttributeBase* root, const std::string& suffix)
@@ -90,6 +100,9 @@ TEST(AttributeAccessNames, SplitTable)
       {"a1.b", true, "a1.b", -1},
       {"Cam007", true, "Cam", 7},
       {"A2147483647", true, "A", INT_MAX},
+      // A digit run beyond int is an unreachable index.
+      {"A2147483648", true, "A", INT_MAX},
+      {"A99999999999999999999999999", true, "A", INT_MAX},
   };
   for (const Row& row : rows)
   {
@@ -97,17 +110,6 @@ TEST(AttributeAccessNames, SplitTable)
     EXPECT_EQ(s.ok, row.ok) << row.in;
     EXPECT_EQ(s.name, row.name) << row.in;
     EXPECT_EQ(s.index, row.index) << row.in;
-  }
-}
-
-TEST(AttributeAccessNames, DigitRunBeyondIntIsAnUnreachableIndex)
-{
-  for (const char* in : {"A2147483648", "A99999999999999999999999999"})
-  {
-    const Split s = SplitName(in);
-    EXPECT_TRUE(s.ok);
-    EXPECT_EQ(s.name, "A");
-    EXPECT_EQ(s.index, INT_MAX) << in;
   }
 }
 
@@ -133,53 +135,35 @@ TEST(AttributeAccessTypes, ReportedTypes)
 
 TEST(AttributeAccessTypes, GetStringOnlyForTexts)
 {
-  std::string value = "old";
+  const auto get = [](I_AttributeBase* attribute)
+  {
+    std::string value = "old";
+    return std::to_string(Attributes::GetString(attribute, value)) + " " + value;
+  };
   C_Attribute<std::string> text("s", "hello");
-  EXPECT_TRUE(Attributes::GetString(&text, value));
-  EXPECT_EQ(value, "hello");
   C_Attribute<double> number("d", 2.5);
-  value = "old";
-  EXPECT_FALSE(Attributes::GetString(&number, value));
-  EXPECT_EQ(value, "");
-  value = "old";
-  EXPECT_FALSE(Attributes::GetString(nullptr, value));
-  EXPECT_EQ(value, "");
+  EXPECT_EQ(get(&text), "1 hello");
+  EXPECT_EQ(get(&number), "0 ");
+  EXPECT_EQ(get(nullptr), "0 ");
 }
 
-TEST(AttributeAccessConversions, ScalarsTruncateAndKeepLow16Bits)
+TEST(AttributeAccessConversions, ScalarsTruncateSaturateAndKeepLow16Bits)
 {
   C_Attribute<double> negative("d", -1.7);
-  int asInt = 0;
-  unsigned short asWord = 0;
-  EXPECT_EQ(Attributes::GetArrayData(&negative, 1, DT_Int32, &asInt), 1);
-  EXPECT_EQ(asInt, -1);
-  EXPECT_EQ(Attributes::GetArrayData(&negative, 1, DT_UInt16, &asWord), 1);
-  EXPECT_EQ(asWord, 65535);
-
   C_Attribute<float> big("f", 70000.9f);
-  EXPECT_EQ(Attributes::GetArrayData(&big, 1, DT_UInt16, &asWord), 1);
-  EXPECT_EQ(asWord, 70000 - 65536);
-  EXPECT_EQ(Attributes::GetArrayData(&big, 1, DT_Int32, &asInt), 1);
-  EXPECT_EQ(asInt, 70000);
-
   C_Attribute<int> wide("i", -2);
-  double asDouble = 0;
-  float asFloat = 0;
-  EXPECT_EQ(Attributes::GetArrayData(&wide, 5, DT_UInt16, &asWord), 1);
-  EXPECT_EQ(asWord, 65534);
-  EXPECT_EQ(Attributes::GetArrayData(&wide, 1, DT_Double, &asDouble), 1);
-  EXPECT_EQ(asDouble, -2.0);
-  EXPECT_EQ(Attributes::GetArrayData(&wide, 1, DT_Float, &asFloat), 1);
-  EXPECT_EQ(asFloat, -2.0f);
-
   C_Attribute<unsigned short> word("w", 65535);
-  EXPECT_EQ(Attributes::GetArrayData(&word, 1, DT_Int32, &asInt), 1);
-  EXPECT_EQ(asInt, 65535);
-
-  // Values beyond int saturate instead of being undefined.
   C_Attribute<double> huge("h", 1e20);
-  EXPECT_EQ(Attributes::GetArrayData(&huge, 1, DT_Int32, &asInt), 1);
-  EXPECT_EQ(asInt, INT_MAX);
+  EXPECT_EQ(Read<int>(&negative, DT_Int32), -1);
+  EXPECT_EQ(Read<unsigned short>(&negative, DT_UInt16), 65535);
+  EXPECT_EQ(Read<unsigned short>(&big, DT_UInt16), 70000 - 65536);
+  EXPECT_EQ(Read<int>(&big, DT_Int32), 70000);
+  EXPECT_EQ(Read<unsigned short>(&wide, DT_UInt16, 5), 65534); // a scalar counts one whatever the count
+  EXPECT_EQ(Read<double>(&wide, DT_Double), -2.0);
+  EXPECT_EQ(Read<float>(&wide, DT_Float), -2.0f);
+  EXPECT_EQ(Read<int>(&word, DT_Int32), 65535);
+  // Values beyond int saturate instead of being undefined.
+  EXPECT_EQ(Read<int>(&huge, DT_Int32), INT_MAX);
 }
 
 TEST(AttributeAccessConversions, NothingWrittenCases)
@@ -197,10 +181,8 @@ TEST(AttributeAccessConversions, NothingWrittenCases)
   C_Attribute<unsigned int> unsignedValue("u", 7);
   C_AttributeNode node("n");
   C_AttributeScale scale("sc");
-  EXPECT_EQ(Attributes::GetArrayData(&text, 1, DT_Int32, &out), 0);
-  EXPECT_EQ(Attributes::GetArrayData(&unsignedValue, 1, DT_Int32, &out), 0);
-  EXPECT_EQ(Attributes::GetArrayData(&node, 1, DT_Int32, &out), 0);
-  EXPECT_EQ(Attributes::GetArrayData(&scale, 1, DT_Int32, &out), 0);
+  for (I_AttributeBase* attribute : std::vector<I_AttributeBase*>{&text, &unsignedValue, &node, &scale})
+    EXPECT_EQ(Attributes::GetArrayData(attribute, 1, DT_Int32, &out), 0) << attribute->GetName();
   EXPECT_EQ(out, 42);
 }
 
@@ -235,20 +217,14 @@ TEST(AttributeAccessConversions, PlanesRowMajorAndClippedToCount)
 
   C_AttributePlane empty("e");
   EXPECT_EQ(Attributes::GetArrayData(&empty, 2, DT_Int32, untouched), 0);
-}
 
-TEST(AttributeAccessConversions, PlaneSize)
-{
+  // Plane sizes; 0 x 0 for anything else.
   unsigned w = 9;
   unsigned h = 9;
-  auto attribute = std::make_unique<C_AttributePlane>("p", CreatePlane(DT_Float, 4, 3));
   Attributes::GetPlaneSize(attribute.get(), w, h);
-  EXPECT_EQ(w, 4u);
-  EXPECT_EQ(h, 3u);
-  C_Attribute<double> value("d", 1.0);
-  Attributes::GetPlaneSize(&value, w, h);
-  EXPECT_EQ(w, 0u);
-  EXPECT_EQ(h, 0u);
+  EXPECT_EQ(std::make_pair(w, h), std::make_pair(3u, 2u));
+  Attributes::GetPlaneSize(&empty, w, h);
+  EXPECT_EQ(std::make_pair(w, h), std::make_pair(0u, 0u));
 }
 
 TEST(AttributeAccessList, DepthFirstSiblingsReversedSuffixAtEnd)
@@ -274,14 +250,10 @@ TEST(AttributeAccessList, DepthFirstSiblingsReversedSuffixAtEnd)
   EXPECT_EQ(attributes[0], root.FindChild("Leaf"));
 }
 
-TEST(FrameAttributes, NullFrameRaises)
+TEST(FrameAttributes, StringsArraysAndRemoval)
 {
   EXPECT_EQ(MessageOf<RTE::Exception>([] { C_FrameAttributes attributes(nullptr); }),
             "Empty frame not allowed for C_FrameAttributes");
-}
-
-TEST(FrameAttributes, StringsArraysAndRemoval)
-{
   std::unique_ptr<I_Frame> frame(CreateImageFrame(DT_UInt16, 4, 4, 1));
   ASSERT_TRUE(frame);
   C_FrameAttributes attributes(frame.get());

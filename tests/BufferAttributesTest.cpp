@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace BufferApi;
@@ -44,16 +45,23 @@ std::string FrameString(I_Buffer& buffer, unsigned frame, const char* path)
 {
   return C_FrameAttributes(buffer.GetFrame(frame)).GetString(path);
 }
-} // namespace
 
-TEST(BufferAttributes, NullBufferRaises)
+using Texts = std::vector<std::string>;
+
+//! The string at `path` of every frame of the buffer.
+Texts Column(I_Buffer& buffer, const char* path)
 {
-  EXPECT_EQ(MessageOf<RTE::Exception>([] { C_BufferAttributes attributes(nullptr); }),
-            "Empty buffer not allowed for C_BufferAttributes");
+  Texts texts;
+  for (unsigned i = 0; i < buffer.GetNumberOfFrames(); ++i)
+    texts.push_back(FrameString(buffer, i, path));
+  return texts;
 }
+} // namespace
 
 TEST(BufferAttributes, ListingOrderWithFrames)
 {
+  EXPECT_EQ(MessageOf<RTE::Exception>([] { C_BufferAttributes attributes(nullptr); }),
+            "Empty buffer not allowed for C_BufferAttributes");
   auto buffer = BufferWithFrames(2);
   C_BufferAttributes attributes(buffer.get());
   EXPECT_TRUE(attributes.SetString("Info", "g"));
@@ -77,11 +85,8 @@ TEST(BufferAttributes, StringsGlobalAndPerFrame)
 {
   auto buffer = BufferWithFrames(3);
   C_BufferAttributes attributes(buffer.get());
-  EXPECT_FALSE(attributes.SetString("Name5", "x"));
-  EXPECT_FALSE(attributes.SetString("Name99999999999", "x"));
-  EXPECT_FALSE(attributes.SetString("TS:Name", "x"));
-  EXPECT_FALSE(attributes.SetString("7", "x"));
-  EXPECT_FALSE(attributes.SetString("22", "x"));
+  for (const char* name : {"Name5", "Name99999999999", "TS:Name", "7", "22"})
+    EXPECT_FALSE(attributes.SetString(name, "x")) << name;
   EXPECT_TRUE(attributes.SetString("02", "x")); // digits only: nothing stored
   EXPECT_TRUE(Names(attributes).empty());
 
@@ -90,8 +95,7 @@ TEST(BufferAttributes, StringsGlobalAndPerFrame)
   EXPECT_EQ(attributes.GetString("Exposure2"), "5 ms");
   EXPECT_EQ(attributes.GetString("Exposure"), "");
   EXPECT_EQ(attributes.GetString("Exposure9"), "");
-  EXPECT_EQ(attributes.Get("Exposure9"), nullptr);
-  EXPECT_EQ(attributes.GetRawData("Exposure9"), nullptr);
+  EXPECT_TRUE(attributes.Get("Exposure9") == nullptr && attributes.GetRawData("Exposure9") == nullptr);
 
   EXPECT_TRUE(attributes.SetString("ExpPathValue_dt1", "g"));
   EXPECT_NE(buffer->FindAttribute("ExpPathValue_dt1"), nullptr);
@@ -115,9 +119,7 @@ TEST(BufferAttributes, ArraysRoundTrip)
   unsigned count = 0;
   BufAttr_Type type = BufAttr_Unknown;
   EXPECT_TRUE(attributes.GetInfoN(0, name, count, type));
-  EXPECT_EQ(name, "Arr");
-  EXPECT_EQ(count, 3u);
-  EXPECT_EQ(type, BufAttr_Float);
+  EXPECT_EQ(std::make_tuple(name, count, type), std::make_tuple("Arr", 3u, BufAttr_Float));
   EXPECT_FALSE(attributes.GetInfoN(1, name, count, type));
 
   const unsigned short words[] = {65535, 1};
@@ -277,13 +279,9 @@ TEST(DeriveFrameTimes, LinesPivDtAndCameraCounters)
 
   EXPECT_TRUE(DeriveFrameTimes(buffer.get()));
   // Camera 1 counts frames 0..3; frame 4 (camera 12) uses the last counter.
-  EXPECT_EQ(FrameString(*buffer, 0, "AcqTime"), "10 us");
-  EXPECT_EQ(FrameString(*buffer, 1, "AcqTime"), "250 us");
-  EXPECT_EQ(FrameString(*buffer, 2, "AcqTime"), "0 us");
-  EXPECT_EQ(FrameString(*buffer, 3, "AcqTime"), "kept");
-  EXPECT_EQ(FrameString(*buffer, 4, "AcqTime"), "0 us");
-  EXPECT_EQ(FrameString(*buffer, 0, "AcqTimeSeries"), "no acquisition time series value");
-  EXPECT_EQ(FrameString(*buffer, 2, "AcqTimeSeries"), "own");
+  EXPECT_EQ(Column(*buffer, "AcqTime"), (Texts{"10 us", "250 us", "0 us", "kept", "0 us"}));
+  const std::string none = "no acquisition time series value";
+  EXPECT_EQ(Column(*buffer, "AcqTimeSeries"), (Texts{none, none, "own", none, none}));
   EXPECT_EQ(buffer->FindAttribute("FrameTimes"), nullptr);
   EXPECT_EQ(buffer->FindAttribute("PivDt"), nullptr);
 }
@@ -291,17 +289,17 @@ TEST(DeriveFrameTimes, LinesPivDtAndCameraCounters)
 TEST(DeriveFrameTimes, SeriesTextFromInt32)
 {
   auto buffer = BufferWithFrames(2);
-  dynamic_cast<I_Attribute<int>*>(buffer->CreateAttribute("AcqTimeSeries", AttrInt32))->SetValue(12);
+  const auto setInt = [&](const char* name, int value)
+  { dynamic_cast<I_Attribute<int>*>(buffer->CreateAttribute(name, AttrInt32))->SetValue(value); };
+  setInt("AcqTimeSeries", 12);
   C_FrameAttributes(buffer->GetFrame(1)).SetString("AcqTimeSeries", "replaced");
   EXPECT_TRUE(DeriveFrameTimes(buffer.get()));
-  EXPECT_EQ(FrameString(*buffer, 0, "AcqTimeSeries"), "12000000");
-  EXPECT_EQ(FrameString(*buffer, 1, "AcqTimeSeries"), "12000000");
+  EXPECT_EQ(Column(*buffer, "AcqTimeSeries"), (Texts{"12000000", "12000000"}));
   EXPECT_EQ(FrameString(*buffer, 1, "AcqTime"), "0 us");
-
-  dynamic_cast<I_Attribute<int>*>(buffer->CreateAttribute("AcqTimeSeriesFraction", AttrInt32))->SetValue(345999);
+  setInt("AcqTimeSeriesFraction", 345999);
   DeriveFrameTimes(buffer.get());
   EXPECT_EQ(FrameString(*buffer, 0, "AcqTimeSeries"), "12000345");
-  dynamic_cast<I_Attribute<int>*>(buffer->FindAttribute("AcqTimeSeries"))->SetValue(0);
+  setInt("AcqTimeSeries", 0);
   DeriveFrameTimes(buffer.get());
   EXPECT_EQ(FrameString(*buffer, 0, "AcqTimeSeries"), "345");
 
@@ -311,13 +309,10 @@ TEST(DeriveFrameTimes, SeriesTextFromInt32)
   EXPECT_TRUE(DeriveFrameTimes(plain.get()));
   EXPECT_EQ(FrameString(*plain, 0, "AcqTimeSeries"), "no acquisition time series value");
   EXPECT_FALSE(DeriveFrameTimes(nullptr));
-}
 
-TEST(DeriveFrameTimes, OnlyTheFirst32Frames)
-{
-  auto buffer = BufferWithFrames(33);
-  EXPECT_TRUE(DeriveFrameTimes(buffer.get()));
-  EXPECT_EQ(FrameString(*buffer, 31, "AcqTime"), "0 us");
-  EXPECT_EQ(FrameString(*buffer, 32, "AcqTime"), "");
-  EXPECT_EQ(FrameString(*buffer, 32, "AcqTimeSeries"), "");
+  // Only the first 32 frames.
+  auto many = BufferWithFrames(33);
+  EXPECT_TRUE(DeriveFrameTimes(many.get()));
+  EXPECT_EQ(FrameString(*many, 31, "AcqTime"), "0 us");
+  EXPECT_EQ(FrameString(*many, 32, "AcqTime") + FrameString(*many, 32, "AcqTimeSeries"), "");
 }

@@ -19,6 +19,8 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 
 using namespace BufferApi;
 
@@ -29,6 +31,45 @@ double Lg(const std::string& text, double initial = -7.0)
   double value = initial;
   ReadLeadingDouble(text, value);
   return value;
+}
+
+using Pair = std::pair<int, int>;
+using Result = std::tuple<int, double>;
+using Times = std::tuple<int, double, double>;
+
+// Each helper call as its status with the values it wrote (preset to 9).
+Pair Cameras(const C_FrameTimesHelper& helper)
+{
+  return {helper.GetCameraOfFrame(), helper.GetCameraOfFrame0Based()};
+}
+
+Result Intra(const C_FrameTimesHelper& helper)
+{
+  double dt = 9;
+  const int status = helper.GetIntraFrameTime(dt);
+  return {status, dt};
+}
+
+Result VectorIntra(const C_FrameTimesHelper& helper)
+{
+  double dt = 9;
+  const int status = helper.GetVectorIntraFrameTime(dt);
+  return {status, dt};
+}
+
+Result Inter(const C_FrameTimesHelper& helper, I_Frame* other)
+{
+  double dt = 9;
+  const int status = helper.GetInterFrameTime(other, dt);
+  return {status, dt};
+}
+
+Times Abs(const C_FrameTimesHelper& helper)
+{
+  double acq = 9;
+  double series = 9;
+  const int status = helper.GetAbsFrameTime(acq, series);
+  return {status, acq, series};
 }
 
 std::unique_ptr<I_Frame> ImageFrame()
@@ -50,7 +91,7 @@ TEST(NumberText, ReadsLikeScanfLg)
   EXPECT_EQ(Lg("1e999"), std::numeric_limits<double>::infinity());
   EXPECT_EQ(Lg("-1e999"), -std::numeric_limits<double>::infinity());
   EXPECT_EQ(Lg("1e-999"), 0.0);
-  EXPECT_TRUE(std::isinf(Lg("inf")));
+  EXPECT_EQ(Lg("inf"), std::numeric_limits<double>::infinity());
   EXPECT_TRUE(std::isnan(Lg("nan")));
   // Not a number: the output stays as it was.
   EXPECT_EQ(Lg("abc"), -7.0);
@@ -86,35 +127,22 @@ TEST(NumberText, ReadsLikeAtoi)
 TEST(FrameTimesHelper, WithoutFrame)
 {
   C_FrameTimesHelper helper(static_cast<I_Frame*>(nullptr));
-  double a = 5;
-  double b = 5;
-  EXPECT_EQ(helper.GetCameraOfFrame(), -1);
-  EXPECT_EQ(helper.GetCameraOfFrame0Based(), -1);
-  EXPECT_EQ(helper.GetVectorIntraFrameTime(a), 4);
-  EXPECT_EQ(a, 0.0);
-  a = 5;
-  EXPECT_EQ(helper.GetIntraFrameTime(a), 4);
-  EXPECT_EQ(a, 0.0);
-  a = 5;
-  EXPECT_EQ(helper.GetAbsFrameTime(a, b), 4);
-  EXPECT_EQ(a + b, 0.0);
-  a = 5;
-  EXPECT_EQ(helper.GetInterFrameTime(nullptr, a), 4);
-  EXPECT_EQ(a, 0.0);
+  EXPECT_EQ(Cameras(helper), (Pair{-1, -1}));
+  EXPECT_EQ(VectorIntra(helper), (Result{4, 0.0}));
+  EXPECT_EQ(Intra(helper), (Result{4, 0.0}));
+  EXPECT_EQ(Abs(helper), (Times{4, 0.0, 0.0}));
+  EXPECT_EQ(Inter(helper, nullptr), (Result{4, 0.0}));
 }
 
 TEST(FrameTimesHelper, CameraNumbers)
 {
   auto frame = ImageFrame();
   C_FrameTimesHelper helper(frame.get());
-  EXPECT_EQ(helper.GetCameraOfFrame(), -1);
-  EXPECT_EQ(helper.GetCameraOfFrame0Based(), -1);
+  EXPECT_EQ(Cameras(helper), (Pair{-1, -1}));
   C_FrameAttributes(frame.get()).SetString("CameraName", "2");
-  EXPECT_EQ(helper.GetCameraOfFrame(), 2);
-  EXPECT_EQ(helper.GetCameraOfFrame0Based(), 1);
+  EXPECT_EQ(Cameras(helper), (Pair{2, 1}));
   C_FrameAttributes(frame.get()).SetString("CameraName", "Cam");
-  EXPECT_EQ(helper.GetCameraOfFrame(), 0);
-  EXPECT_EQ(helper.GetCameraOfFrame0Based(), -1);
+  EXPECT_EQ(Cameras(helper), (Pair{0, -1}));
 }
 
 TEST(FrameTimesHelper, IntraAndAbsoluteTimes)
@@ -122,35 +150,24 @@ TEST(FrameTimesHelper, IntraAndAbsoluteTimes)
   auto frame = ImageFrame();
   C_FrameAttributes attributes(frame.get());
   C_FrameTimesHelper helper(frame.get());
-  double dt = 9;
-  double acq = 9;
-  double series = 9;
-  EXPECT_EQ(helper.GetIntraFrameTime(dt), 2);
-  EXPECT_EQ(helper.GetAbsFrameTime(acq, series), 3);
+  EXPECT_EQ(std::get<0>(Intra(helper)), 2);
+  EXPECT_EQ(std::get<0>(Abs(helper)), 3);
 
   attributes.SetString("AcqTime", "100");
-  EXPECT_EQ(helper.GetIntraFrameTime(dt), 16);
-  EXPECT_EQ(dt, 0.0);
-  EXPECT_EQ(helper.GetAbsFrameTime(acq, series), 0);
-  EXPECT_EQ(acq, 100.0);
-  EXPECT_EQ(series, 0.0);
+  EXPECT_EQ(Intra(helper), (Result{16, 0.0}));
+  EXPECT_EQ(Abs(helper), (Times{0, 100.0, 0.0}));
 
   attributes.SetString("AcqTime", "100:350 us");
-  EXPECT_EQ(helper.GetIntraFrameTime(dt), 0);
-  EXPECT_EQ(dt, 250.0);
-  EXPECT_EQ(helper.GetInterFrameTime(frame.get(), dt), 0);
-  EXPECT_EQ(dt, 250.0);
+  EXPECT_EQ(Intra(helper), (Result{0, 250.0}));
+  EXPECT_EQ(Inter(helper, frame.get()), (Result{0, 250.0}));
 
   attributes.Remove("AcqTime");
   attributes.SetString("AcqTimeSeries", "  4000 us");
-  EXPECT_EQ(helper.GetAbsFrameTime(acq, series), 0);
-  EXPECT_EQ(acq, 0.0);
-  EXPECT_EQ(series, 4000.0);
+  EXPECT_EQ(Abs(helper), (Times{0, 0.0, 4000.0}));
   // No frame-dt on an image frame: its own intra time needs "AcqTime".
   attributes.SetString("FrameDt", "2");
-  EXPECT_EQ(helper.GetIntraFrameTime(dt), 2);
-  EXPECT_EQ(helper.GetVectorIntraFrameTime(dt), 0);
-  EXPECT_EQ(dt, 2.0);
+  EXPECT_EQ(std::get<0>(Intra(helper)), 2);
+  EXPECT_EQ(VectorIntra(helper), (Result{0, 2.0}));
 }
 
 TEST(FrameTimesHelper, VectorFramesUseFrameDt)
@@ -158,14 +175,11 @@ TEST(FrameTimesHelper, VectorFramesUseFrameDt)
   std::unique_ptr<I_Frame> frame(CreateVectorFrame2C(2, 2, 1, 1));
   ASSERT_TRUE(frame);
   C_FrameTimesHelper helper(frame.get());
-  double dt = 9;
   C_FrameAttributes(frame.get()).SetString("AcqTime", "1:5");
-  EXPECT_EQ(helper.GetIntraFrameTime(dt), 2);
+  EXPECT_EQ(std::get<0>(Intra(helper)), 2);
   C_FrameAttributes(frame.get()).SetString("FrameDt", "2.5e-4");
-  EXPECT_EQ(helper.GetIntraFrameTime(dt), 0);
-  EXPECT_EQ(dt, 0.00025);
-  EXPECT_EQ(helper.GetInterFrameTime(frame.get(), dt), 0);
-  EXPECT_EQ(dt, 0.00025);
+  EXPECT_EQ(Intra(helper), (Result{0, 0.00025}));
+  EXPECT_EQ(Inter(helper, frame.get()), (Result{0, 0.00025}));
 }
 
 TEST(FrameTimesHelper, InterFrameTime)
@@ -173,19 +187,14 @@ TEST(FrameTimesHelper, InterFrameTime)
   auto first = ImageFrame();
   auto second = ImageFrame();
   C_FrameTimesHelper helper(first.get());
-  double dt = 9;
-  EXPECT_EQ(helper.GetInterFrameTime(second.get(), dt), 3); // this frame has no times
+  EXPECT_EQ(std::get<0>(Inter(helper, second.get())), 3); // this frame has no times
   C_FrameAttributes(first.get()).SetString("AcqTime", "10");
   C_FrameAttributes(first.get()).SetString("AcqTimeSeries", "1000");
-  EXPECT_EQ(helper.GetInterFrameTime(nullptr, dt), 0);
-  EXPECT_EQ(dt, 1010.0);
-  dt = 9;
-  EXPECT_EQ(helper.GetInterFrameTime(second.get(), dt), 3); // the other has none
-  EXPECT_EQ(dt, 0.0);
+  EXPECT_EQ(Inter(helper, nullptr), (Result{0, 1010.0}));
+  EXPECT_EQ(Inter(helper, second.get()), (Result{3, 0.0})); // the other has none
   C_FrameAttributes(second.get()).SetString("AcqTime", "25:40");
   C_FrameAttributes(second.get()).SetString("AcqTimeSeries", "2000");
-  EXPECT_EQ(helper.GetInterFrameTime(second.get(), dt), 0);
-  EXPECT_EQ(dt, 2025.0 - 1010.0);
+  EXPECT_EQ(Inter(helper, second.get()), (Result{0, 2025.0 - 1010.0}));
 }
 
 TEST(AttributeFlagsHelper, ProcessingFlags)

@@ -1,9 +1,8 @@
 #include "C_ScaleLinear.h"
 #include "C_UnitRegistry.h"
+#include "FrameTestHelpers.h"
 
 #include <BufferApi/C_ScaleFactory.h>
-
-#include <RTE/Exception.h>
 
 #include <gtest/gtest.h>
 
@@ -12,25 +11,19 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 
 using namespace BufferApi;
+using FrameTestHelpers::MessageOf;
 
 namespace
 {
 using ScalePtr = std::unique_ptr<I_Scale>;
 using E = I_ScaleEnums;
 
-std::string RaisedMessage(const std::function<void()>& action)
+std::string RaisedBy(const std::function<void()>& action)
 {
-  try
-  {
-    action();
-  }
-  catch (const RTE::Exception& e)
-  {
-    return e.message().toStdString();
-  }
-  return "<nothing raised>";
+  return MessageOf<RTE::Exception>(action);
 }
 
 C_ScaleFactory& Factory()
@@ -43,50 +36,51 @@ ScalePtr Linear(double factor, double offset, const std::string& unit = "mm", co
   return ScalePtr(Factory().CreateLinearScale(factor, offset, unit, description));
 }
 
-double Offset(const I_Scale& scale)
+ScalePtr NoUnit()
 {
-  return scale.ToWorld(0.0);
+  return ScalePtr(Factory().CreateLinearScale(1.0, 0.0, static_cast<E::E_UnitType>(29), ""));
 }
 
 ScalePtr Invalid()
 {
   return ScalePtr(Factory().CreateScale(E::ScaleInvalid, C_ScaleParam(nullptr, "ignored")));
 }
+
+using Line = std::pair<double, double>;
+
+//! Factor and offset of a scale, the offset read as the world value of source 0.
+Line LineOf(const I_Scale& scale)
+{
+  return {scale.GetFactor(), scale.ToWorld(0.0)};
+}
+
+std::string Monotony(const I_Scale& scale)
+{
+  return std::to_string(scale.GetMonotony()) + (scale.IsIncreasing() ? " increasing" : "") +
+         (scale.IsDecreasing() ? " decreasing" : "");
+}
 } // namespace
 
-TEST(ScaleLinear, MapsBothWays)
+TEST(ScaleLinear, MapsBothWaysWithItsMonotony)
 {
   ScalePtr scale = Linear(2.0, 1.0, "mm", "length");
   ASSERT_NE(scale, nullptr);
   EXPECT_EQ(scale->GetType(), E::ScaleLinear);
   EXPECT_EQ(scale->ToWorld(3.0), 7.0);
   EXPECT_EQ(scale->ToSource(7.0), 3.0);
-  EXPECT_EQ(scale->GetFactor(), 2.0);
-  EXPECT_EQ(scale->GetMonotony(), 4);
-  EXPECT_TRUE(scale->IsIncreasing());
-  EXPECT_FALSE(scale->IsDecreasing());
-  EXPECT_EQ(scale->GetUnit()->GetSymbol(), "mm");
   EXPECT_EQ(scale->GetUnit()->GetName(), "millimeters");
   EXPECT_EQ(scale->GetDescription(), "length");
+  EXPECT_EQ(Linear(-0.5, 0.0)->ToSource(2.0), -4.0);
+  // Factor 0 does not divide: ToSource only removes the offset.
+  EXPECT_EQ(Linear(0.0, 2.0)->ToSource(5.0), 3.0);
+  EXPECT_EQ(Linear(0.0, 2.0)->ToWorld(100.0), 2.0);
 
-  ScalePtr falling = Linear(-0.5, 0.0);
-  EXPECT_EQ(falling->GetMonotony(), 1);
-  EXPECT_TRUE(falling->IsDecreasing());
-  EXPECT_FALSE(falling->IsIncreasing());
-  EXPECT_EQ(falling->ToSource(2.0), -4.0);
+  EXPECT_EQ(Monotony(*scale), "4 increasing");
+  EXPECT_EQ(Monotony(*Linear(-0.5, 1.0)), "1 decreasing");
+  EXPECT_EQ(Monotony(*Linear(0.0, 1.0)), "0");
 }
 
-TEST(ScaleLinear, FactorZeroDoesNotDivide)
-{
-  ScalePtr flat = Linear(0.0, 2.0);
-  EXPECT_EQ(flat->GetMonotony(), 0);
-  EXPECT_FALSE(flat->IsIncreasing());
-  EXPECT_FALSE(flat->IsDecreasing());
-  EXPECT_EQ(flat->ToSource(5.0), 3.0);
-  EXPECT_EQ(flat->ToWorld(100.0), 2.0);
-}
-
-TEST(ScaleLinear, DefaultUnitTextsAreFreeText)
+TEST(ScaleLinear, UnitsFromTextsAndCodes)
 {
   for (const std::string text : {"counts", "pixel", "[pixel]", ""})
   {
@@ -94,110 +88,80 @@ TEST(ScaleLinear, DefaultUnitTextsAreFreeText)
     ASSERT_NE(dynamic_cast<C_UnitMisc*>(scale->GetUnit()), nullptr);
     EXPECT_EQ(scale->GetUnit()->GetSymbol(), text);
   }
-}
-
-TEST(ScaleLinear, UnitCodes)
-{
   ScalePtr mm(Factory().CreateLinearScale(1.0, 0.0, E::UnitLengthMM, "d"));
-  EXPECT_EQ(mm->GetUnit()->GetSymbol(), "mm");
-  EXPECT_EQ(mm->GetDescription(), "d");
-  ScalePtr misc(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""));
-  EXPECT_EQ(misc->GetUnit()->GetSymbol(), "");
-  ScalePtr none(Factory().CreateLinearScale(1.0, 0.0, static_cast<E::E_UnitType>(29), ""));
+  EXPECT_EQ(mm->GetUnit()->GetSymbol() + mm->GetDescription(), "mmd");
+  EXPECT_EQ(ScalePtr(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""))->GetUnit()->GetSymbol(), "");
+  ScalePtr none = NoUnit();
   ASSERT_NE(none, nullptr);
   EXPECT_EQ(none->GetUnit(), nullptr);
-  ScalePtr clone(none->Clone());
-  EXPECT_EQ(clone->GetUnit(), nullptr);
+  EXPECT_EQ(ScalePtr(none->Clone())->GetUnit(), nullptr);
+
+  ScalePtr s = Linear(1.0, 0.0, "mm");
+  s->SetUnit("[ms]");
+  EXPECT_EQ(s->GetUnit()->GetName(), "milliseconds");
+  s->SetUnit("[whatever]");
+  EXPECT_EQ(s->GetUnit()->GetSymbol(), "[whatever]");
 }
 
 TEST(ScaleLinear, TwoPointCreation)
 {
-  ScalePtr through(Factory().CreateLinearScale(0.0, 10.0, 5.0, 25.0, "m", ""));
-  EXPECT_EQ(through->GetFactor(), 2.0);
-  EXPECT_EQ(Offset(*through), 5.0);
-  EXPECT_EQ(through->GetUnit()->GetSymbol(), "m");
-
-  ScalePtr reversed(Factory().CreateLinearScale(4.0, 2.0, 1.0, 2.0, E::UnitTimeS, ""));
-  EXPECT_EQ(reversed->GetFactor(), -0.5);
-  EXPECT_EQ(Offset(*reversed), 3.0);
-  EXPECT_EQ(reversed->GetUnit()->GetSymbol(), "s");
-
-  // Coinciding sources: identity.
-  ScalePtr sameSource(Factory().CreateLinearScale(3.0, 3.0, 7.0, 9.0, "mm", ""));
-  EXPECT_EQ(sameSource->GetFactor(), 1.0);
-  EXPECT_EQ(Offset(*sameSource), 0.0);
-  ScalePtr nearSource(Factory().CreateLinearScale(0.0, 1e-31, 7.0, 9.0, "mm", ""));
-  EXPECT_EQ(nearSource->GetFactor(), 1.0);
-  EXPECT_EQ(Offset(*nearSource), 0.0);
-
-  // Coinciding worlds: factor 1, offset chosen so that source1 maps to world1.
-  ScalePtr sameWorld(Factory().CreateLinearScale(2.0, 6.0, 10.0, 10.0, "mm", ""));
-  EXPECT_EQ(sameWorld->GetFactor(), 1.0);
-  EXPECT_EQ(Offset(*sameWorld), 8.0);
-  ScalePtr nearWorld(Factory().CreateLinearScale(0.0, 1.0, 4.0, 4.0 + 1e-31, E::UnitLengthMM, ""));
-  EXPECT_EQ(nearWorld->GetFactor(), 1.0);
-  EXPECT_EQ(Offset(*nearWorld), 4.0);
+  const struct
+  {
+    double source1, source2, world1, world2;
+    Line line;
+  } rows[] = {
+      {0.0, 10.0, 5.0, 25.0, {2.0, 5.0}},
+      {4.0, 2.0, 1.0, 2.0, {-0.5, 3.0}},
+      // Coinciding sources: identity.
+      {3.0, 3.0, 7.0, 9.0, {1.0, 0.0}},
+      {0.0, 1e-31, 7.0, 9.0, {1.0, 0.0}},
+      // Coinciding worlds: factor 1, offset chosen so that source1 maps to world1.
+      {2.0, 6.0, 10.0, 10.0, {1.0, 8.0}},
+      {0.0, 1.0, 4.0, 4.0 + 1e-31, {1.0, 4.0}},
+  };
+  for (const auto& row : rows)
+  {
+    ScalePtr s(Factory().CreateLinearScale(row.source1, row.source2, row.world1, row.world2, "m", ""));
+    EXPECT_EQ(LineOf(*s), row.line) << row.source1 << " " << row.source2;
+    EXPECT_EQ(s->GetUnit()->GetSymbol(), "m");
+  }
+  ScalePtr byCode(Factory().CreateLinearScale(4.0, 2.0, 1.0, 2.0, E::UnitTimeS, ""));
+  EXPECT_EQ(LineOf(*byCode), (Line{-0.5, 3.0}));
+  EXPECT_EQ(byCode->GetUnit()->GetSymbol(), "s");
 }
 
 TEST(ScaleLinear, GeometricOperations)
 {
-  // Start from world = 2 * source + 1 each time.
+  // Each starts from world = 2 * source + 1.
+  const struct
+  {
+    const char* what;
+    std::function<void(I_Scale&)> apply;
+    Line line;
+  } rows[] = {
+      {"resample", [](I_Scale& s) { s.Resample(2.0, 3.0); }, {4.0, -5.0}},
+      {"resample, sign of the step ignored", [](I_Scale& s) { s.Resample(-0.5, 4.0); }, {1.0, 5.0}},
+      {"stretch", [](I_Scale& s) { s.Stretch(2.0, 0.0); }, {1.0, 1.0}},
+      {"stretch around 4", [](I_Scale& s) { s.Stretch(0.5, 4.0); }, {4.0, -7.0}},
+      // The offset uses abs(s), the factor the signed s.
+      {"negative stretch", [](I_Scale& s) { s.Stretch(-2.0, 3.0); }, {-1.0, 4.0}},
+      {"mirror source", [](I_Scale& s) { s.MirrorSource(3.0); }, {-2.0, 13.0}},
+      {"mirror source twice", [](I_Scale& s) { s.MirrorSource(3.0), s.MirrorSource(3.0); }, {2.0, 1.0}},
+      {"mirror world", [](I_Scale& s) { s.MirrorWorld(5.0); }, {-2.0, 9.0}},
+      {"mirror world twice", [](I_Scale& s) { s.MirrorWorld(5.0), s.MirrorWorld(5.0); }, {2.0, 1.0}},
+      {"shift", [](I_Scale& s) { s.ShiftSource(1.5); }, {2.0, -2.0}},
+  };
+  for (const auto& row : rows)
+  {
+    ScalePtr s = Linear(2.0, 1.0);
+    row.apply(*s);
+    EXPECT_EQ(LineOf(*s), row.line) << row.what;
+  }
+
   ScalePtr s = Linear(2.0, 1.0);
-  s->Resample(2.0, 3.0); // new index i' is old index 2i' - 3
-  EXPECT_EQ(s->GetFactor(), 4.0);
-  EXPECT_EQ(Offset(*s), -5.0);
-
-  s = Linear(2.0, 1.0);
-  s->Resample(-0.5, 4.0); // the sign of the step does not matter
-  EXPECT_EQ(s->GetFactor(), 1.0);
-  EXPECT_EQ(Offset(*s), 5.0);
-
-  s = Linear(2.0, 1.0);
-  s->Stretch(2.0, 0.0);
-  EXPECT_EQ(s->GetFactor(), 1.0);
-  EXPECT_EQ(Offset(*s), 1.0);
-
-  s = Linear(2.0, 1.0);
-  s->Stretch(0.5, 4.0);
-  EXPECT_EQ(s->GetFactor(), 4.0);
-  EXPECT_EQ(Offset(*s), -7.0);
-
-  s = Linear(2.0, 1.0);
-  s->Stretch(-2.0, 3.0); // the offset uses abs(s), the factor the signed s
-  EXPECT_EQ(s->GetFactor(), -1.0);
-  EXPECT_EQ(Offset(*s), 4.0);
-
-  s = Linear(2.0, 1.0);
-  s->MirrorSource(3.0);
-  EXPECT_EQ(s->GetFactor(), -2.0);
-  EXPECT_EQ(Offset(*s), 13.0);
-  EXPECT_EQ(s->ToWorld(6.0 - 1.5), 2.0 * 1.5 + 1.0);
-  s->MirrorSource(3.0);
-  EXPECT_EQ(s->GetFactor(), 2.0);
-  EXPECT_EQ(Offset(*s), 1.0);
-
-  s = Linear(2.0, 1.0);
-  s->MirrorWorld(5.0);
-  EXPECT_EQ(s->GetFactor(), -2.0);
-  EXPECT_EQ(Offset(*s), 9.0);
-  s->MirrorWorld(5.0);
-  EXPECT_EQ(s->GetFactor(), 2.0);
-  EXPECT_EQ(Offset(*s), 1.0);
-
-  s = Linear(2.0, 1.0);
-  s->ShiftSource(1.5);
-  EXPECT_EQ(s->GetFactor(), 2.0);
-  EXPECT_EQ(Offset(*s), -2.0);
-  EXPECT_EQ(s->ToWorld(1.5), 1.0);
-}
-
-TEST(ScaleLinear, StretchByZeroRaisesAndKeepsTheScale)
-{
-  ScalePtr s = Linear(2.0, 1.0);
-  EXPECT_EQ(RaisedMessage([&] { s->Stretch(0.0, 5.0); }), "The stretching factor must not be 0.");
-  EXPECT_EQ(RaisedMessage([&] { s->Stretch(-0.0, 5.0); }), "The stretching factor must not be 0.");
-  EXPECT_EQ(s->GetFactor(), 2.0);
-  EXPECT_EQ(Offset(*s), 1.0);
+  for (double zero : {0.0, -0.0})
+    EXPECT_EQ(RaisedBy([&] { s->Stretch(zero, 5.0); }), "The stretching factor must not be 0.");
+  EXPECT_EQ(LineOf(*s), (Line{2.0, 1.0}));
 }
 
 TEST(ScaleLinear, CloneIsDeep)
@@ -206,26 +170,13 @@ TEST(ScaleLinear, CloneIsDeep)
   ScalePtr c(s->Clone());
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->GetType(), E::ScaleLinear);
-  EXPECT_EQ(c->GetFactor(), 2.5);
-  EXPECT_EQ(Offset(*c), -1.0);
+  EXPECT_EQ(LineOf(*c), (Line{2.5, -1.0}));
   EXPECT_EQ(c->GetDescription(), "speed");
   ASSERT_NE(c->GetUnit(), nullptr);
   EXPECT_NE(c->GetUnit(), s->GetUnit());
-  EXPECT_EQ(c->GetUnit()->GetName(), "kilometers per hour");
   EXPECT_TRUE(c->IsEqual(s.get()));
   s.reset(); // the clone lives on with its own unit
-  EXPECT_EQ(c->GetUnit()->GetSymbol(), "km/h");
-}
-
-TEST(ScaleLinear, UnitAndDescriptionSetters)
-{
-  ScalePtr s = Linear(1.0, 0.0, "mm");
-  s->SetUnit("[ms]");
-  EXPECT_EQ(s->GetUnit()->GetName(), "milliseconds");
-  s->SetUnit("[whatever]");
-  EXPECT_EQ(s->GetUnit()->GetSymbol(), "[whatever]");
-  s->SetDescription("time");
-  EXPECT_EQ(s->GetDescription(), "time");
+  EXPECT_EQ(c->GetUnit()->GetName(), "kilometers per hour");
 }
 
 TEST(ScaleEquality, DescriptionUnitAndValues)
@@ -236,68 +187,55 @@ TEST(ScaleEquality, DescriptionUnitAndValues)
   EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.0, "mm", "y").get()));
   EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.0, "mm", "x ").get()));
   EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.0, "cm", "x").get()));
+  EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.5, "mm", "x").get()));
+  EXPECT_FALSE(a->IsEqual(Linear(-2.0, 1.0, "mm", "x").get()));
+  EXPECT_FALSE(a->IsEqual(nullptr));
+  EXPECT_FALSE(a->IsEqual(Invalid().get()));
   // Units compare by symbol, not by class.
   ScalePtr freeText(Factory().CreateLinearScale(2.0, 1.0, E::UnitMisc, "x"));
   freeText->SetUnit("mm");
   EXPECT_TRUE(a->IsEqual(freeText.get()));
   ScalePtr misc = Linear(2.0, 1.0, "whatever", "x");
-  ScalePtr sameText(misc->Clone());
-  EXPECT_TRUE(misc->IsEqual(sameText.get()));
-
-  EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.5, "mm", "x").get()));
-  EXPECT_FALSE(a->IsEqual(Linear(-2.0, 1.0, "mm", "x").get()));
-  EXPECT_FALSE(a->IsEqual(nullptr));
-  EXPECT_FALSE(a->IsEqual(Invalid().get()));
+  EXPECT_TRUE(misc->IsEqual(ScalePtr(misc->Clone()).get()));
+  // Missing units are equal only to each other.
+  ScalePtr withUnit(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""));
+  EXPECT_TRUE(NoUnit()->IsEqual(NoUnit().get()));
+  EXPECT_FALSE(NoUnit()->IsEqual(withUnit.get()));
+  EXPECT_FALSE(withUnit->IsEqual(NoUnit().get()));
 }
 
-TEST(ScaleEquality, ClosenessIsOneSidedForLargeValues)
+TEST(ScaleEquality, ClosenessIsOneEpsilonAndOneSidedForLargeValues)
 {
   // 1e16 + 2 is the next double after 1e16: the relative difference is below
-  // the double epsilon, but this scale's value exceeds the other's by 2.
+  // the double epsilon, but the larger value exceeds the other by 2.
   const double small = 1e16;
   const double large = 1e16 + 2.0;
   ASSERT_EQ(large - small, 2.0);
-  ScalePtr smallOffset = Linear(1.0, small);
-  ScalePtr largeOffset = Linear(1.0, large);
-  EXPECT_TRUE(smallOffset->IsEqual(largeOffset.get()));
-  EXPECT_FALSE(largeOffset->IsEqual(smallOffset.get()));
-
-  ScalePtr smallFactor = Linear(small, 0.0);
-  ScalePtr largeFactor = Linear(large, 0.0);
-  EXPECT_TRUE(smallFactor->IsEqual(largeFactor.get()));
-  EXPECT_FALSE(largeFactor->IsEqual(smallFactor.get()));
-
-  // Negative values compare by magnitude in the first test.
-  ScalePtr negSmall = Linear(1.0, -small);
-  ScalePtr negLarge = Linear(1.0, -large);
-  EXPECT_TRUE(negSmall->IsEqual(negLarge.get()));
-  EXPECT_FALSE(negLarge->IsEqual(negSmall.get()));
-}
-
-TEST(ScaleEquality, RelativeToleranceIsOneEpsilon)
-{
-  const double one = 1.0;
   const double next = std::nextafter(1.0, 2.0);
   const double further = std::nextafter(next, 2.0);
-  EXPECT_TRUE(Linear(one, 0.0)->IsEqual(Linear(next, 0.0).get()));
-  EXPECT_TRUE(Linear(next, 0.0)->IsEqual(Linear(one, 0.0).get()));
-  EXPECT_FALSE(Linear(one, 0.0)->IsEqual(Linear(further, 0.0).get()));
-  EXPECT_FALSE(Linear(further, 0.0)->IsEqual(Linear(one, 0.0).get()));
-  // Both zero counts as close; zero against the smallest value does not.
-  EXPECT_TRUE(Linear(0.0, 0.0)->IsEqual(Linear(0.0, -0.0).get()));
-  EXPECT_FALSE(Linear(1.0, 0.0)->IsEqual(Linear(1.0, std::numeric_limits<double>::denorm_min()).get()));
-}
-
-TEST(ScaleEquality, MissingUnits)
-{
-  const auto noUnit = []
-  { return ScalePtr(Factory().CreateLinearScale(1.0, 0.0, static_cast<E::E_UnitType>(29), "")); };
-  ScalePtr a = noUnit();
-  ScalePtr b = noUnit();
-  ScalePtr withUnit(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""));
-  EXPECT_TRUE(a->IsEqual(b.get()));
-  EXPECT_FALSE(a->IsEqual(withUnit.get()));
-  EXPECT_FALSE(withUnit->IsEqual(a.get()));
+  // Each row: a against b, then b against a.
+  const struct
+  {
+    double factorA, offsetA, factorB, offsetB;
+    bool aEqualsB, bEqualsA;
+  } rows[] = {
+      {1.0, small, 1.0, large, true, false},
+      {small, 0.0, large, 0.0, true, false},
+      // Negative values compare by magnitude in the first test.
+      {1.0, -small, 1.0, -large, true, false},
+      {1.0, 0.0, next, 0.0, true, true},
+      {1.0, 0.0, further, 0.0, false, false},
+      // Both zero counts as close; zero against the smallest value does not.
+      {0.0, 0.0, 0.0, -0.0, true, true},
+      {1.0, 0.0, 1.0, std::numeric_limits<double>::denorm_min(), false, false},
+  };
+  for (const auto& row : rows)
+  {
+    ScalePtr a = Linear(row.factorA, row.offsetA);
+    ScalePtr b = Linear(row.factorB, row.offsetB);
+    EXPECT_EQ(a->IsEqual(b.get()), row.aEqualsB) << row.factorA << " " << row.offsetA;
+    EXPECT_EQ(b->IsEqual(a.get()), row.bEqualsA) << row.factorA << " " << row.offsetA;
+  }
 }
 
 TEST(ScaleInvalid, MapsToZeroAndIgnoresChanges)
@@ -307,12 +245,8 @@ TEST(ScaleInvalid, MapsToZeroAndIgnoresChanges)
   EXPECT_EQ(s->GetType(), E::ScaleInvalid);
   EXPECT_EQ(s->GetUnit(), nullptr);
   EXPECT_EQ(s->GetDescription(), "");
-  EXPECT_EQ(s->ToWorld(3.0), 0.0);
   EXPECT_EQ(s->ToSource(3.0), 0.0);
-  EXPECT_EQ(s->GetFactor(), 0.0);
-  EXPECT_EQ(s->GetMonotony(), 0);
-  EXPECT_FALSE(s->IsIncreasing());
-  EXPECT_FALSE(s->IsDecreasing());
+  EXPECT_EQ(Monotony(*s), "0");
   EXPECT_EQ(s->Clone(), nullptr);
   EXPECT_FALSE(s->IsEqual(s.get()));
   EXPECT_FALSE(s->IsEqual(Invalid().get()));
@@ -325,27 +259,9 @@ TEST(ScaleInvalid, MapsToZeroAndIgnoresChanges)
   s->MirrorWorld(1.0);
   s->ShiftSource(1.0);
   EXPECT_EQ(s->ToWorld(3.0), 0.0);
-
+  EXPECT_EQ(s->GetFactor(), 0.0);
   s->SetUnit("mm");
   EXPECT_EQ(s->GetUnit()->GetName(), "millimeters");
-  s->SetDescription("gone");
-  EXPECT_EQ(s->GetDescription(), "gone");
-}
-
-TEST(ScaleFactory, CreateScaleByType)
-{
-  EXPECT_EQ(Factory().CreateScale(static_cast<E::E_ScaleType>(7), C_ScaleParam(nullptr, "")), nullptr);
-  EXPECT_EQ(RaisedMessage([] { delete Factory().CreateScale(E::ScaleLinear, C_ScaleParam(nullptr, "")); }),
-            "Wrong parameter type, linear scale could not be created.");
-
-  // The linear creator takes over the parameter's unit rather than copying it.
-  I_Unit* unit = new C_UnitLengthMM;
-  ScalePtr s(Factory().CreateScale(E::ScaleLinear, C_ScaleLinearParam(unit, "d", 3.0, -1.0)));
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetUnit(), unit);
-  EXPECT_EQ(s->GetFactor(), 3.0);
-  EXPECT_EQ(Offset(*s), -1.0);
-  EXPECT_EQ(s->GetDescription(), "d");
 }
 
 namespace
@@ -371,12 +287,23 @@ struct RestoreLinearCreator
 };
 } // namespace
 
-TEST(ScaleFactory, RegisterKeepsTheFirstCreator)
+TEST(ScaleFactory, CreateScaleByTypeAndRegistration)
 {
-  EXPECT_FALSE(Factory().Register(E::ScaleLinear, &CreateNothing));
-  ScalePtr s = Linear(1.0, 0.0);
+  EXPECT_EQ(Factory().CreateScale(static_cast<E::E_ScaleType>(7), C_ScaleParam(nullptr, "")), nullptr);
+  EXPECT_EQ(RaisedBy([] { delete Factory().CreateScale(E::ScaleLinear, C_ScaleParam(nullptr, "")); }),
+            "Wrong parameter type, linear scale could not be created.");
+
+  // The linear creator takes over the parameter's unit rather than copying it.
+  I_Unit* unit = new C_UnitLengthMM;
+  ScalePtr s(Factory().CreateScale(E::ScaleLinear, C_ScaleLinearParam(unit, "d", 3.0, -1.0)));
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetType(), E::ScaleLinear);
+  EXPECT_EQ(s->GetUnit(), unit);
+  EXPECT_EQ(LineOf(*s), (Line{3.0, -1.0}));
+  EXPECT_EQ(s->GetDescription(), "d");
+
+  // Registering again keeps the first creator.
+  EXPECT_FALSE(Factory().Register(E::ScaleLinear, &CreateNothing));
+  ASSERT_NE(Linear(1.0, 0.0), nullptr);
 }
 
 TEST(ScaleFactory, WithoutLinearCreator)
@@ -393,23 +320,19 @@ TEST(ScaleFactory, WithoutLinearCreator)
   // A creator that makes nothing leaves the unit to the factory to release.
   ASSERT_TRUE(Factory().Register(E::ScaleLinear, &CreateNothing));
   EXPECT_EQ(Factory().CreateLinearScale(1.0, 0.0, "mm", ""), nullptr);
-
-  ASSERT_TRUE(Factory().UnregisterObject(E::ScaleLinear));
-  ASSERT_TRUE(Factory().Register(E::ScaleLinear, &CreateScaleLinear));
-  EXPECT_NE(Linear(1.0, 0.0), nullptr);
 }
 
 TEST(ScaleFactory, ThrowingCreatorReleasesLockAndUnit)
 {
   const auto type = static_cast<E::E_ScaleType>(5);
   ASSERT_TRUE(Factory().Register(type, &CreateThrowing));
-  EXPECT_EQ(RaisedMessage([&] { delete Factory().CreateScale(type, C_ScaleParam(nullptr, "")); }), "creator failed");
+  EXPECT_EQ(RaisedBy([&] { delete Factory().CreateScale(type, C_ScaleParam(nullptr, "")); }), "creator failed");
   // The factory is usable afterwards: a lock left held would block here.
   EXPECT_TRUE(Factory().UnregisterObject(type));
 
   RestoreLinearCreator restore;
   ASSERT_TRUE(Factory().UnregisterObject(E::ScaleLinear));
   ASSERT_TRUE(Factory().Register(E::ScaleLinear, &CreateThrowing));
-  EXPECT_EQ(RaisedMessage([] { delete Factory().CreateLinearScale(1.0, 0.0, "mm", ""); }), "creator failed");
-  EXPECT_EQ(RaisedMessage([] { delete Factory().CreateLinearScale(1.0, 0.0, E::UnitLengthKM, ""); }), "creator failed");
+  EXPECT_EQ(RaisedBy([] { delete Factory().CreateLinearScale(1.0, 0.0, "mm", ""); }), "creator failed");
+  EXPECT_EQ(RaisedBy([] { delete Factory().CreateLinearScale(1.0, 0.0, E::UnitLengthKM, ""); }), "creator failed");
 }

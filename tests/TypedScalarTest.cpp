@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <tuple>
 
 using namespace BufferApi;
 using FrameTestHelpers::MessageOf;
@@ -17,31 +19,50 @@ std::unique_ptr<I_Buffer> ImageBuffer(unsigned frames, unsigned w, unsigned h, u
 {
   std::unique_ptr<I_Buffer> buffer(CreateBuffer());
   for (unsigned i = 0; i < frames; ++i)
-  {
     buffer->AddImageFrame(w, h, d, type);
-  }
   return buffer;
+}
+
+using Scale = std::tuple<double, double, std::string, std::string>;
+
+//! Factor, offset, unit and description of a handle's linear scale.
+template <typename T_Handle, typename... T_Axis>
+Scale LinearScale(const T_Handle& handle, T_Axis... axis)
+{
+  Scale s{0.0, 0.0, "unset", "unset"};
+  handle.GetLinearScale(std::get<0>(s), std::get<1>(s), std::get<2>(s), std::get<3>(s), axis...);
+  return s;
+}
+
+using Size = std::tuple<bool, unsigned, unsigned, unsigned, unsigned>;
+
+Size SizeOf(const C_TypedScalarGlobal& handle)
+{
+  Size s{false, 0, 0, 0, 0};
+  std::get<0>(s) = handle.GetSize(std::get<1>(s), std::get<2>(s), std::get<3>(s), std::get<4>(s));
+  return s;
+}
+
+template <typename F>
+std::string Refused(F&& action)
+{
+  return MessageOf<RTE::VerificationFailed>(action);
 }
 } // namespace
 
 TEST(TypedScalarFunctions, ArgumentChecks)
 {
-  EXPECT_EQ(MessageOf<RTE::VerificationFailed>([] { CreateTypedScalarInFrame(nullptr, "A", DT_Float); }),
-            "Frame must not be empty.");
+  EXPECT_EQ(Refused([] { CreateTypedScalarInFrame(nullptr, "A", DT_Float); }), "Frame must not be empty.");
   auto buffer = ImageBuffer(1, 2, 2, 1, DT_UInt16);
-  EXPECT_EQ(MessageOf<RTE::VerificationFailed>([&] { CreateTypedScalarInFrame(buffer->GetFrame(0), "", DT_Float); }),
+  EXPECT_EQ(Refused([&] { CreateTypedScalarInFrame(buffer->GetFrame(0), "", DT_Float); }),
             "Name of typed scalar must not be empty.");
-  EXPECT_EQ(MessageOf<RTE::VerificationFailed>([] { CreateTypedScalarFrameBound(nullptr, "A", DT_Float); }),
-            "Buffer must not be empty.");
-  EXPECT_EQ(MessageOf<RTE::VerificationFailed>([] { ChangeDataTypeOfTypedScalar(nullptr, "A", DT_Float); }),
-            "Buffer must not be empty.");
-  EXPECT_EQ(MessageOf<RTE::VerificationFailed>([&] { ChangeDataTypeOfTypedScalar(buffer.get(), "", DT_Float); }),
+  EXPECT_EQ(Refused([] { CreateTypedScalarFrameBound(nullptr, "A", DT_Float); }), "Buffer must not be empty.");
+  EXPECT_EQ(Refused([] { ChangeDataTypeOfTypedScalar(nullptr, "A", DT_Float); }), "Buffer must not be empty.");
+  EXPECT_EQ(Refused([&] { ChangeDataTypeOfTypedScalar(buffer.get(), "", DT_Float); }),
             "Name of typed scalar must not be empty.");
-  EXPECT_EQ(MessageOf<RTE::VerificationFailed>([] { CreateTypedScalarGlobal(nullptr, "T", DT_Float, 1, 1, 1, 1); }),
-            "Buffer must not be empty.");
-  EXPECT_EQ(
-      MessageOf<RTE::VerificationFailed>([&] { CreateTypedScalarGlobal(buffer.get(), "", DT_Float, 1, 1, 1, 1); }),
-      "Name of typed scalar must not be empty.");
+  EXPECT_EQ(Refused([] { CreateTypedScalarGlobal(nullptr, "T", DT_Float, 1, 1, 1, 1); }), "Buffer must not be empty.");
+  EXPECT_EQ(Refused([&] { CreateTypedScalarGlobal(buffer.get(), "", DT_Float, 1, 1, 1, 1); }),
+            "Name of typed scalar must not be empty.");
   // A height beyond 32 bits would wrap.
   EXPECT_THROW(CreateTypedScalarGlobal(buffer.get(), "T", DT_Float, 1, 65536, 65536, 2), RTE::VerificationFailed);
 }
@@ -77,13 +98,7 @@ TEST(TypedScalarFrame, HandlesScalesAndRemoval)
   C_TypedScalarFrame handle = CreateTypedScalarFrameBound(buffer.get(), "A", DT_Float);
   EXPECT_TRUE(handle.IsExisting());
   handle.SetLinearScale(2.0, 0.5, "m/s", "speed");
-  double factor = 0, offset = 0;
-  std::string unit, description;
-  C_TypedScalarFrame(buffer->GetFrame(1), "A").GetLinearScale(factor, offset, unit, description);
-  EXPECT_EQ(factor, 2.0);
-  EXPECT_EQ(offset, 0.5);
-  EXPECT_EQ(unit, "m/s");
-  EXPECT_EQ(description, "speed");
+  EXPECT_EQ(LinearScale(C_TypedScalarFrame(buffer->GetFrame(1), "A")), (Scale{2.0, 0.5, "m/s", "speed"}));
 
   C_TypedScalarFrame single(buffer->GetFrame(0), "A");
   single.Remove();
@@ -93,9 +108,7 @@ TEST(TypedScalarFrame, HandlesScalesAndRemoval)
   handle.Remove();
   EXPECT_FALSE(handle.IsExisting());
   EXPECT_FALSE(HasTypedScalarFrameBound(buffer->GetFrame(0), "A"));
-  handle.GetLinearScale(factor, offset, unit, description);
-  EXPECT_EQ(factor, 1.0);
-  EXPECT_EQ(unit, "");
+  EXPECT_EQ(LinearScale(handle), (Scale{1.0, 0.0, "", ""}));
 }
 
 TEST(TypedScalarFrame, CopySkipsPlanesOfOtherSizeAndRemakesOtherTypes)
@@ -168,33 +181,24 @@ TEST(TypedScalarGlobal, VolumeLayoutAndSizes)
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[0]->GetName(), "SizeZ");
   EXPECT_EQ(dynamic_cast<I_Attribute<int>*>(children[1])->GetValue(), 5);
-  unsigned x = 0, y = 0, z = 0, f = 0;
-  ASSERT_TRUE(handle.GetSize(x, y, z, f));
-  EXPECT_EQ(x, 4u);
-  EXPECT_EQ(y, 3u);
-  EXPECT_EQ(z, 2u);
-  EXPECT_EQ(f, 5u);
+  EXPECT_EQ(SizeOf(handle), (Size{true, 4, 3, 2, 5}));
 
   // (x=1, y=2, z=1, f=3) lives in row (3 * 2 + 1) * 3 + 2 = 23; export of block 3 shows it at (1, 2) of plane 1.
   plane->SetValue(1, 23, 9.0);
   std::unique_ptr<I_Buffer> block(handle.ExportToBuffer(3));
   ASSERT_EQ(block->GetNumberOfFrames(), 1u);
   auto* image = dynamic_cast<I_FrameImage*>(block->GetFrame(0));
-  EXPECT_EQ(image->GetWidth(), 4u);
-  EXPECT_EQ(image->GetHeight(), 3u);
-  EXPECT_EQ(image->GetDepth(), 2u);
+  EXPECT_EQ(std::make_tuple(image->GetWidth(), image->GetHeight(), image->GetDepth()), std::make_tuple(4u, 3u, 2u));
   EXPECT_EQ(image->GetPixel(1, 2, 1), 9.0);
   std::unique_ptr<I_Buffer> blocks(handle.ExportToBuffer(-1));
   EXPECT_EQ(blocks->GetNumberOfFrames(), 5u);
 
   // A zero slice or block count has no size.
   dynamic_cast<I_Attribute<int>*>(children[0])->SetValue(0);
-  EXPECT_FALSE(handle.GetSize(x, y, z, f));
+  EXPECT_FALSE(std::get<0>(SizeOf(handle)));
   EXPECT_EQ(handle.ExportToBuffer(-1), nullptr);
   buffer->FindAttribute("TS:T")->RemoveChild("SizeZ");
-  ASSERT_TRUE(handle.GetSize(x, y, z, f));
-  EXPECT_EQ(z, 1u) << "a missing size counts as 1";
-  EXPECT_EQ(y, 6u);
+  EXPECT_EQ(SizeOf(handle), (Size{true, 4, 6, 1, 5})) << "a missing size counts as 1";
 }
 
 TEST(TypedScalarGlobal, ScalesCopyAndRemoval)
@@ -204,13 +208,7 @@ TEST(TypedScalarGlobal, ScalesCopyAndRemoval)
   handle.SetLinearScale(3.0, 1.0, "mm", "depth", C_TypedScalarGlobal::Axis_Z);
   handle.SetLinearScale(2.0, 0.0, "K", "temperature", C_TypedScalarGlobal::Axis_I);
   handle.SetLinearScale(5.0, 0.0, "s", "time", C_TypedScalarGlobal::Axis_F);
-  double factor = 0, offset = 0;
-  std::string unit, description;
-  handle.GetLinearScale(factor, offset, unit, description, C_TypedScalarGlobal::Axis_Z);
-  EXPECT_EQ(factor, 3.0);
-  EXPECT_EQ(offset, 1.0);
-  EXPECT_EQ(unit, "mm");
-  EXPECT_EQ(description, "depth");
+  EXPECT_EQ(LinearScale(handle, C_TypedScalarGlobal::Axis_Z), (Scale{3.0, 1.0, "mm", "depth"}));
   ASSERT_TRUE(buffer->FindAttribute("TS:T.ScaleZ"));
   handle.GetPlaneWithVolumeData()->SetValue(1, 3, 77.0);
 
@@ -249,16 +247,10 @@ TEST(TypedScalarGlobal, ImportFromImages)
   dynamic_cast<I_FrameImage*>(source->GetFrame(1))->SetPixel(2, 1, 1, 321);
   dynamic_cast<I_FrameImage*>(source->GetFrame(2))->SetPixel(0, 0, 0, 999);
   // The destination needs frames: one volume block is filled per frame it has.
-  buffer->AddImageFrame(1, 1, 1, DT_UInt8);
-  buffer->AddImageFrame(1, 1, 1, DT_UInt8);
-  buffer->AddImageFrame(1, 1, 1, DT_UInt8);
+  for (int i = 0; i < 3; ++i)
+    buffer->AddImageFrame(1, 1, 1, DT_UInt8);
   handle.ImportFromBuffer(source.get());
-  unsigned x = 0, y = 0, z = 0, f = 0;
-  ASSERT_TRUE(handle.GetSize(x, y, z, f));
-  EXPECT_EQ(x, 3u);
-  EXPECT_EQ(y, 2u);
-  EXPECT_EQ(z, 2u);
-  EXPECT_EQ(f, 3u);
+  EXPECT_EQ(SizeOf(handle), (Size{true, 3, 2, 2, 3}));
   const I_PlaneBase* volume = handle.GetPlaneWithVolumeData();
   EXPECT_EQ(volume->GetValue(2, (1 * 2 + 1) * 2 + 1), 321.0);
   // Frame 2 is 5 x 5: skipped, its block stays zero.
