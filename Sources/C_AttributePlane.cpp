@@ -25,10 +25,7 @@ void C_AttributePlane::SetPlane(I_PlaneBase* plane)
 I_AttributeBase* C_AttributePlane::Clone() const
 {
   const I_PlaneBase* plane = m_plane.Get();
-  std::unique_ptr<I_PlaneBase> copied(plane ? plane->Clone(true) : nullptr);
-  auto copy = std::make_unique<C_AttributePlane>(GetName(), copied.release());
-  CloneChildrenInto(*copy);
-  return copy.release();
+  return CloneAs<C_AttributePlane>(plane ? plane->Clone(true) : nullptr);
 }
 
 E_AttributeType C_AttributePlane::GetType() const

@@ -25,10 +25,7 @@ void C_AttributeScale::SetScale(I_Scale* scale)
 I_AttributeBase* C_AttributeScale::Clone() const
 {
   const I_Scale* scale = m_scale.Get();
-  std::unique_ptr<I_Scale> copied(scale ? scale->Clone() : nullptr);
-  auto copy = std::make_unique<C_AttributeScale>(GetName(), copied.release());
-  CloneChildrenInto(*copy);
-  return copy.release();
+  return CloneAs<C_AttributeScale>(scale ? scale->Clone() : nullptr);
 }
 
 E_AttributeType C_AttributeScale::GetType() const
