@@ -37,6 +37,27 @@ const char* const kSourceUnit = "Sources\\C_ComponentOp";
   RTE_RAISE(RTE::Exception, kSourceUnit, "The component does not exist in the source frame.");
 }
 
+//! The name of source component `componentIndex`; raises when there is none.
+std::string SourceComponentName(const I_Frame& src, unsigned componentIndex)
+{
+  if (componentIndex >= src.GetNumberOfComponents())
+  {
+    RaiseMissingInSource();
+  }
+  return src.GetComponentName(static_cast<int>(componentIndex));
+}
+
+//! The index of source component `name`; raises when there is none.
+int SourceComponentIndex(const I_Frame& src, const std::string& name)
+{
+  const int index = src.GetComponentIndex(name);
+  if (index < 0)
+  {
+    RaiseMissingInSource();
+  }
+  return index;
+}
+
 //! Plane `plane` of component `comp`; a component with fewer planes than its
 //! frame's depth is reported like a plane index beyond the frame.
 I_PlaneBase* ExistingPlane(const I_Frame& frame, int comp, unsigned plane, bool source)
@@ -194,11 +215,7 @@ void C_ComponentOp::CopyComponent(I_Frame* src, unsigned componentIndex, unsigne
   {
     RTE_RAISE(RTE::Exception, kSourceUnit, "The source frame must not be NULL.");
   }
-  if (componentIndex >= src->GetNumberOfComponents())
-  {
-    RaiseMissingInSource();
-  }
-  CopyComponent(src, src->GetComponentName(static_cast<int>(componentIndex)), srcPlane, dst, dstPlane);
+  CopyComponent(src, SourceComponentName(*src, componentIndex), srcPlane, dst, dstPlane);
 }
 
 void C_ComponentOp::CopyComponent(I_Frame* src, std::string name, unsigned srcPlane, I_Frame* dst, unsigned dstPlane)
@@ -215,11 +232,7 @@ void C_ComponentOp::CopyComponent(I_Frame* src, std::string name, unsigned srcPl
   {
     RaiseDestinationPlane();
   }
-  const int srcIndex = src->GetComponentIndex(name);
-  if (srcIndex < 0)
-  {
-    RaiseMissingInSource();
-  }
+  const int srcIndex = SourceComponentIndex(*src, name);
   const I_PlaneBase* from = ExistingPlane(*src, srcIndex, srcPlane, true);
   int dstIndex = dst->GetComponentIndex(name);
   if (dstIndex < 0)
@@ -237,11 +250,7 @@ I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, unsigned compone
   {
     RaiseBothNull();
   }
-  if (componentIndex >= src->GetNumberOfComponents())
-  {
-    RaiseMissingInSource();
-  }
-  return CopyComponentToImage(src, src->GetComponentName(static_cast<int>(componentIndex)), srcPlane, dst, dstPlane);
+  return CopyComponentToImage(src, SourceComponentName(*src, componentIndex), srcPlane, dst, dstPlane);
 }
 
 I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, std::string name, unsigned srcPlane, I_FrameImage* dst,
@@ -255,11 +264,7 @@ I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, std::string name
   {
     RaiseSourcePlane();
   }
-  const int srcIndex = src->GetComponentIndex(name);
-  if (srcIndex < 0)
-  {
-    RaiseMissingInSource();
-  }
+  const int srcIndex = SourceComponentIndex(*src, name);
   const I_PlaneBase* from = ExistingPlane(*src, srcIndex, srcPlane, true);
 
   // A frame made here is the caller's only once it is returned; until then a
