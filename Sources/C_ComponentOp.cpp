@@ -122,6 +122,38 @@ void CopyRegion(const I_PlaneBase& src, unsigned srcWidth, unsigned srcHeight, I
   }
 }
 
+//! The first checks of CopyComponent and CopyImageToComponent, in the order
+//! they raise.
+void CheckFramesAndPlanes(const I_Frame* src, unsigned srcPlane, const I_Frame* dst, unsigned dstPlane)
+{
+  if (src == nullptr || dst == nullptr)
+  {
+    RaiseBothNull();
+  }
+  if (srcPlane >= src->GetDepth())
+  {
+    RaiseSourcePlane();
+  }
+  if (dstPlane >= dst->GetDepth())
+  {
+    RaiseDestinationPlane();
+  }
+}
+
+//! Copies `from`, a plane of src, into plane dstPlane of dst's component
+//! `name`, which is made with element type `type` when dst lacks it.
+void CopyIntoComponent(const I_PlaneBase& from, const I_Frame& src, I_Frame& dst, const std::string& name,
+                       E_DataType type, unsigned dstPlane)
+{
+  int dstIndex = dst.GetComponentIndex(name);
+  if (dstIndex < 0)
+  {
+    dstIndex = static_cast<int>(dst.CreateComponent(name, type));
+  }
+  I_PlaneBase* to = ExistingPlane(dst, dstIndex, dstPlane, false);
+  CopyRegion(from, src.GetWidth(), src.GetHeight(), *to, dst.GetWidth(), dst.GetHeight());
+}
+
 //! Raises the checks SetComponentConst and SetImagePlaneConst share.
 void CheckFramePlane(const I_Frame* frame, unsigned componentIndex, unsigned plane)
 {
@@ -220,27 +252,10 @@ void C_ComponentOp::CopyComponent(I_Frame* src, unsigned componentIndex, unsigne
 
 void C_ComponentOp::CopyComponent(I_Frame* src, std::string name, unsigned srcPlane, I_Frame* dst, unsigned dstPlane)
 {
-  if (src == nullptr || dst == nullptr)
-  {
-    RaiseBothNull();
-  }
-  if (srcPlane >= src->GetDepth())
-  {
-    RaiseSourcePlane();
-  }
-  if (dstPlane >= dst->GetDepth())
-  {
-    RaiseDestinationPlane();
-  }
+  CheckFramesAndPlanes(src, srcPlane, dst, dstPlane);
   const int srcIndex = SourceComponentIndex(*src, name);
   const I_PlaneBase* from = ExistingPlane(*src, srcIndex, srcPlane, true);
-  int dstIndex = dst->GetComponentIndex(name);
-  if (dstIndex < 0)
-  {
-    dstIndex = static_cast<int>(dst->CreateComponent(name, src->GetComponentDataType(srcIndex)));
-  }
-  I_PlaneBase* to = ExistingPlane(*dst, dstIndex, dstPlane, false);
-  CopyRegion(*from, src->GetWidth(), src->GetHeight(), *to, dst->GetWidth(), dst->GetHeight());
+  CopyIntoComponent(*from, *src, *dst, name, src->GetComponentDataType(srcIndex), dstPlane);
 }
 
 I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, unsigned componentIndex, unsigned srcPlane,
@@ -310,30 +325,13 @@ I_Frame* C_ComponentOp::CopyImageToComponent(I_FrameImage* src, unsigned srcPlan
 I_Frame* C_ComponentOp::CopyImageToComponent(I_FrameImage* src, unsigned srcPlane, I_Frame* dst, std::string name,
                                              unsigned dstPlane)
 {
-  if (src == nullptr || dst == nullptr)
-  {
-    RaiseBothNull();
-  }
-  if (srcPlane >= src->GetDepth())
-  {
-    RaiseSourcePlane();
-  }
-  if (dstPlane >= dst->GetDepth())
-  {
-    RaiseDestinationPlane();
-  }
+  CheckFramesAndPlanes(src, srcPlane, dst, dstPlane);
   const I_PlaneBase* from = src->GetPlane(srcPlane);
   if (from == nullptr)
   {
     RaiseSourcePlane();
   }
-  int dstIndex = dst->GetComponentIndex(name);
-  if (dstIndex < 0)
-  {
-    dstIndex = static_cast<int>(dst->CreateComponent(name, from->GetDataType()));
-  }
-  I_PlaneBase* to = ExistingPlane(*dst, dstIndex, dstPlane, false);
-  CopyRegion(*from, src->GetWidth(), src->GetHeight(), *to, dst->GetWidth(), dst->GetHeight());
+  CopyIntoComponent(*from, *src, *dst, name, from->GetDataType(), dstPlane);
   return dst;
 }
 
