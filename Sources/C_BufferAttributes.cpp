@@ -47,6 +47,20 @@ Result OnOwnerOf(I_Buffer& buffer, const std::string& name, Result none, Action 
   }
   return buffer.GetAttributeRoot() ? action(buffer, path) : none;
 }
+
+//! Name and attribute of entry n of the attribute list; false (outputs
+//! untouched) when n is beyond the list. Builds the whole list.
+bool ListEntry(const C_BufferAttributes& attributes, std::size_t n, std::string& name, I_AttributeBase*& attribute)
+{
+  std::vector<std::string> names;
+  std::vector<I_AttributeBase*> list;
+  attributes.GetList(names, list);
+  if (n >= names.size())
+    return false;
+  name = names[n];
+  attribute = list[n];
+  return true;
+}
 } // namespace
 
 C_BufferAttributes::C_BufferAttributes(I_Buffer* buffer)
@@ -177,28 +191,22 @@ void C_BufferAttributes::GetList(std::vector<std::string>& names, std::vector<I_
 
 bool C_BufferAttributes::GetInfoN(std::size_t n, std::string& name, unsigned& count, BufAttr_Type& type) const
 {
-  std::vector<std::string> names;
-  std::vector<I_AttributeBase*> attributes;
-  GetList(names, attributes);
-  if (n >= names.size())
+  I_AttributeBase* attribute = nullptr;
+  if (!ListEntry(*this, n, name, attribute))
     return false;
-  name = names[n];
   unsigned width = 0;
   unsigned height = 0;
-  Attributes::GetPlaneSize(attributes[n], width, height);
+  Attributes::GetPlaneSize(attribute, width, height);
   count = width * height;
-  type = Attributes::GetType(attributes[n]);
+  type = Attributes::GetType(attribute);
   return true;
 }
 
 bool C_BufferAttributes::GetN(std::size_t n, std::string& name, std::string& value) const
 {
-  std::vector<std::string> names;
-  std::vector<I_AttributeBase*> attributes;
-  GetList(names, attributes);
-  if (n >= names.size())
+  I_AttributeBase* attribute = nullptr;
+  if (!ListEntry(*this, n, name, attribute))
     return false;
-  name = names[n];
   value = GetString(name);
   return true;
 }
