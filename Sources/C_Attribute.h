@@ -59,12 +59,7 @@ public:
   T GetValue() const override { return m_value; }
   void SetValue(T value) override { m_value = std::move(value); }
 
-  I_AttributeBase* Clone() const override
-  {
-    auto copy = std::make_unique<C_Attribute<T>>(GetName(), m_value);
-    CloneChildrenInto(*copy);
-    return copy.release();
-  }
+  I_AttributeBase* Clone() const override { return CloneAs<C_Attribute<T>>(m_value); }
 
   E_AttributeType GetType() const override { return AttributeTypeOf<T>::value; }
 

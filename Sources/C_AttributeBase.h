@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace BufferApi
@@ -43,6 +44,15 @@ protected:
   virtual bool IsValueEqual(const I_AttributeBase& other) const = 0;
   //! Appends clones of this node's children, in order, to target.
   void CloneChildrenInto(C_AttributeBase& target) const;
+  //! Clone's common part: a new `Attribute` with this node's name, made from
+  //! `values`, with clones of this node's children.
+  template <class Attribute, class... Values>
+  I_AttributeBase* CloneAs(Values&&... values) const
+  {
+    auto copy = std::make_unique<Attribute>(GetName(), std::forward<Values>(values)...);
+    CloneChildrenInto(*copy);
+    return copy.release();
+  }
 
 private:
   std::string m_name;

@@ -1,7 +1,5 @@
 #include "C_AttributeNode.h"
 
-#include <memory>
-
 namespace BufferApi
 {
 C_AttributeNode::C_AttributeNode(const std::string& name)
@@ -11,9 +9,7 @@ C_AttributeNode::C_AttributeNode(const std::string& name)
 
 I_AttributeBase* C_AttributeNode::Clone() const
 {
-  auto copy = std::make_unique<C_AttributeNode>(GetName());
-  CloneChildrenInto(*copy);
-  return copy.release();
+  return CloneAs<C_AttributeNode>();
 }
 
 E_AttributeType C_AttributeNode::GetType() const

@@ -14,24 +14,18 @@ C_AttributePlane::~C_AttributePlane() = default;
 
 I_PlaneBase* C_AttributePlane::GetPlane() const
 {
-  return m_plane.get();
+  return m_plane.Get();
 }
 
 void C_AttributePlane::SetPlane(I_PlaneBase* plane)
 {
-  // Setting the held plane again must not delete it.
-  if (plane != m_plane.get())
-  {
-    m_plane.reset(plane);
-  }
+  m_plane.Set(plane);
 }
 
 I_AttributeBase* C_AttributePlane::Clone() const
 {
-  std::unique_ptr<I_PlaneBase> plane(m_plane ? m_plane->Clone(true) : nullptr);
-  auto copy = std::make_unique<C_AttributePlane>(GetName(), plane.release());
-  CloneChildrenInto(*copy);
-  return copy.release();
+  const I_PlaneBase* plane = m_plane.Get();
+  return CloneAs<C_AttributePlane>(plane ? plane->Clone(true) : nullptr);
 }
 
 E_AttributeType C_AttributePlane::GetType() const
@@ -41,22 +35,15 @@ E_AttributeType C_AttributePlane::GetType() const
 
 void* C_AttributePlane::GetRawData()
 {
-  return m_plane ? m_plane->GetData() : nullptr;
+  const I_PlaneBase* plane = m_plane.Get();
+  return plane ? plane->GetData() : nullptr;
 }
 
 bool C_AttributePlane::IsValueEqual(const I_AttributeBase& other) const
 {
   const auto* same = dynamic_cast<const C_AttributePlane*>(&other);
-  if (same == nullptr)
-  {
-    return false;
-  }
-  const I_PlaneBase* mine = m_plane.get();
-  const I_PlaneBase* theirs = same->m_plane.get();
-  if (mine == nullptr || theirs == nullptr)
-  {
-    return mine == theirs;
-  }
-  return mine->GetWidth() == theirs->GetWidth() && mine->GetHeight() == theirs->GetHeight();
+  return same != nullptr &&
+         m_plane.IsEqual(same->m_plane, [](const I_PlaneBase& mine, const I_PlaneBase& theirs)
+                         { return mine.GetWidth() == theirs.GetWidth() && mine.GetHeight() == theirs.GetHeight(); });
 }
 } // namespace BufferApi

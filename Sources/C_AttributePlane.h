@@ -1,10 +1,9 @@
 #pragma once
 
 #include "C_AttributeBase.h"
+#include "C_OwningHolder.h"
 
 #include <BufferApi/I_AttributePlane.h>
-
-#include <memory>
 
 namespace BufferApi
 {
@@ -30,6 +29,6 @@ protected:
   bool IsValueEqual(const I_AttributeBase& other) const override;
 
 private:
-  std::unique_ptr<I_PlaneBase> m_plane;
+  C_OwningHolder<I_PlaneBase> m_plane;
 };
 } // namespace BufferApi

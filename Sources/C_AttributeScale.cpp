@@ -14,24 +14,18 @@ C_AttributeScale::~C_AttributeScale() = default;
 
 I_Scale* C_AttributeScale::GetScale() const
 {
-  return m_scale.get();
+  return m_scale.Get();
 }
 
 void C_AttributeScale::SetScale(I_Scale* scale)
 {
-  // Setting the held scale again must not delete it.
-  if (scale != m_scale.get())
-  {
-    m_scale.reset(scale);
-  }
+  m_scale.Set(scale);
 }
 
 I_AttributeBase* C_AttributeScale::Clone() const
 {
-  std::unique_ptr<I_Scale> scale(m_scale ? m_scale->Clone() : nullptr);
-  auto copy = std::make_unique<C_AttributeScale>(GetName(), scale.release());
-  CloneChildrenInto(*copy);
-  return copy.release();
+  const I_Scale* scale = m_scale.Get();
+  return CloneAs<C_AttributeScale>(scale ? scale->Clone() : nullptr);
 }
 
 E_AttributeType C_AttributeScale::GetType() const
@@ -47,16 +41,7 @@ void* C_AttributeScale::GetRawData()
 bool C_AttributeScale::IsValueEqual(const I_AttributeBase& other) const
 {
   const auto* same = dynamic_cast<const C_AttributeScale*>(&other);
-  if (same == nullptr)
-  {
-    return false;
-  }
-  const I_Scale* mine = m_scale.get();
-  const I_Scale* theirs = same->m_scale.get();
-  if (mine == nullptr || theirs == nullptr)
-  {
-    return mine == theirs;
-  }
-  return mine->IsEqual(theirs);
+  return same != nullptr && m_scale.IsEqual(same->m_scale, [](const I_Scale& mine, const I_Scale& theirs)
+                                            { return mine.IsEqual(&theirs); });
 }
 } // namespace BufferApi

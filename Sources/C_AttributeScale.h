@@ -1,10 +1,9 @@
 #pragma once
 
 #include "C_AttributeBase.h"
+#include "C_OwningHolder.h"
 
 #include <BufferApi/I_AttributeScale.h>
-
-#include <memory>
 
 namespace BufferApi
 {
@@ -29,6 +28,6 @@ protected:
   bool IsValueEqual(const I_AttributeBase& other) const override;
 
 private:
-  std::unique_ptr<I_Scale> m_scale;
+  C_OwningHolder<I_Scale> m_scale;
 };
 } // namespace BufferApi

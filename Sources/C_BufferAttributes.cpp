@@ -28,6 +28,39 @@ I_Frame* FrameOf(const I_Buffer& buffer, int frameIndex)
     return nullptr;
   return buffer.GetFrame(static_cast<unsigned>(frameIndex));
 }
+
+//! Splits a flat name and answers action(owner, path) for the frame or the
+//! buffer whose attribute it names; `none` when the name cannot be split,
+//! names a frame the buffer does not have, or names a global attribute of a
+//! buffer without attribute tree (one emptied by MoveContentFrom).
+template <typename Result, typename Action>
+Result OnOwnerOf(I_Buffer& buffer, const std::string& name, Result none, Action action)
+{
+  std::string path;
+  int frameIndex = -1;
+  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
+    return none;
+  if (frameIndex >= 0)
+  {
+    I_Frame* frame = FrameOf(buffer, frameIndex);
+    return frame ? action(*frame, path) : none;
+  }
+  return buffer.GetAttributeRoot() ? action(buffer, path) : none;
+}
+
+//! Name and attribute of entry n of the attribute list; false (outputs
+//! untouched) when n is beyond the list. Builds the whole list.
+bool ListEntry(const C_BufferAttributes& attributes, std::size_t n, std::string& name, I_AttributeBase*& attribute)
+{
+  std::vector<std::string> names;
+  std::vector<I_AttributeBase*> list;
+  attributes.GetList(names, list);
+  if (n >= names.size())
+    return false;
+  name = names[n];
+  attribute = list[n];
+  return true;
+}
 } // namespace
 
 C_BufferAttributes::C_BufferAttributes(I_Buffer* buffer)
@@ -39,19 +72,8 @@ C_BufferAttributes::C_BufferAttributes(I_Buffer* buffer)
 
 I_AttributeBase* C_BufferAttributes::Get(const std::string& name)
 {
-  std::string path;
-  int frameIndex = -1;
-  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
-    return nullptr;
-  if (frameIndex >= 0)
-  {
-    I_Frame* frame = FrameOf(*m_buffer, frameIndex);
-    return frame ? frame->FindAttribute(path) : nullptr;
-  }
-  // A buffer emptied by MoveContentFrom has no attribute tree.
-  if (!m_buffer->GetAttributeRoot())
-    return nullptr;
-  return m_buffer->FindAttribute(path);
+  return OnOwnerOf<I_AttributeBase*>(*m_buffer, name, nullptr,
+                                     [](auto& owner, const std::string& path) { return owner.FindAttribute(path); });
 }
 
 const I_AttributeBase* C_BufferAttributes::Get(const std::string& name) const
@@ -84,59 +106,31 @@ int C_BufferAttributes::GetArray(const std::string& name, unsigned count, E_Data
 
 bool C_BufferAttributes::SetString(const std::string& name, const std::string& value)
 {
-  std::string path;
-  int frameIndex = -1;
-  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
-    return false;
-  I_AttributeBase* attribute = nullptr;
-  if (frameIndex >= 0)
-  {
-    I_Frame* frame = FrameOf(*m_buffer, frameIndex);
-    if (!frame)
-      return false;
-    if (path.empty())
-      return true;
-    attribute = frame->CreateAttribute(path, AttrString);
-  }
-  else
-  {
-    if (!m_buffer->GetAttributeRoot())
-      return false;
-    attribute = m_buffer->CreateAttribute(path, AttrString);
-  }
-  auto* text = dynamic_cast<I_Attribute<std::string>*>(attribute);
-  if (!text)
-    return false;
-  text->SetValue(value);
-  return true;
+  return OnOwnerOf(*m_buffer, name, false,
+                   [&value](auto& owner, const std::string& path)
+                   {
+                     // Only a frame name of digits alone leaves the path empty.
+                     if (path.empty())
+                       return true;
+                     auto* text = dynamic_cast<I_Attribute<std::string>*>(owner.CreateAttribute(path, AttrString));
+                     if (!text)
+                       return false;
+                     text->SetValue(value);
+                     return true;
+                   });
 }
 
 bool C_BufferAttributes::SetArray(const std::string& name, unsigned count, E_DataType type, const void* data)
 {
   if (!IsArrayDataType(type))
     return false;
-  std::string path;
-  int frameIndex = -1;
-  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
-    return false;
-  I_AttributePlane* attribute = nullptr;
-  if (frameIndex >= 0)
-  {
-    I_Frame* frame = FrameOf(*m_buffer, frameIndex);
-    if (!frame)
-      return false;
-    // The path itself, never a "*" prefix: an array name must not wipe its neighbours.
-    frame->DeleteAttribute(path);
-    attribute = frame->CreateAttributePlane(path, count, 1, type);
-  }
-  else
-  {
-    if (!m_buffer->GetAttributeRoot())
-      return false;
-    m_buffer->DeleteAttribute(path);
-    attribute = m_buffer->CreateAttributePlane(path, count, 1, type);
-  }
-  return FillArrayAttribute(attribute, count, type, data);
+  return OnOwnerOf(*m_buffer, name, false,
+                   [&](auto& owner, const std::string& path)
+                   {
+                     // The path itself, never a "*" prefix: an array name must not wipe its neighbours.
+                     owner.DeleteAttribute(path);
+                     return FillArrayAttribute(owner.CreateAttributePlane(path, count, 1, type), count, type, data);
+                   });
 }
 
 void C_BufferAttributes::Remove(const std::string& name)
@@ -153,19 +147,12 @@ void C_BufferAttributes::Remove(const std::string& name)
     }
     return;
   }
-  std::string path;
-  int frameIndex = -1;
-  if (!Attributes::GetFrameIndexAndName(name, path, frameIndex))
-    return;
-  if (frameIndex >= 0)
-  {
-    if (I_Frame* frame = FrameOf(*m_buffer, frameIndex))
-      frame->DeleteAttribute(path);
-  }
-  else if (m_buffer->GetAttributeRoot())
-  {
-    m_buffer->DeleteAttribute(path);
-  }
+  OnOwnerOf(*m_buffer, name, false,
+            [](auto& owner, const std::string& path)
+            {
+              owner.DeleteAttribute(path);
+              return true;
+            });
 }
 
 void C_BufferAttributes::RemoveAll()
@@ -204,28 +191,22 @@ void C_BufferAttributes::GetList(std::vector<std::string>& names, std::vector<I_
 
 bool C_BufferAttributes::GetInfoN(std::size_t n, std::string& name, unsigned& count, BufAttr_Type& type) const
 {
-  std::vector<std::string> names;
-  std::vector<I_AttributeBase*> attributes;
-  GetList(names, attributes);
-  if (n >= names.size())
+  I_AttributeBase* attribute = nullptr;
+  if (!ListEntry(*this, n, name, attribute))
     return false;
-  name = names[n];
   unsigned width = 0;
   unsigned height = 0;
-  Attributes::GetPlaneSize(attributes[n], width, height);
+  Attributes::GetPlaneSize(attribute, width, height);
   count = width * height;
-  type = Attributes::GetType(attributes[n]);
+  type = Attributes::GetType(attribute);
   return true;
 }
 
 bool C_BufferAttributes::GetN(std::size_t n, std::string& name, std::string& value) const
 {
-  std::vector<std::string> names;
-  std::vector<I_AttributeBase*> attributes;
-  GetList(names, attributes);
-  if (n >= names.size())
+  I_AttributeBase* attribute = nullptr;
+  if (!ListEntry(*this, n, name, attribute))
     return false;
-  name = names[n];
   value = GetString(name);
   return true;
 }

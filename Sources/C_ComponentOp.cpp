@@ -37,6 +37,27 @@ const char* const kSourceUnit = "Sources\\C_ComponentOp";
   RTE_RAISE(RTE::Exception, kSourceUnit, "The component does not exist in the source frame.");
 }
 
+//! The name of source component `componentIndex`; raises when there is none.
+std::string SourceComponentName(const I_Frame& src, unsigned componentIndex)
+{
+  if (componentIndex >= src.GetNumberOfComponents())
+  {
+    RaiseMissingInSource();
+  }
+  return src.GetComponentName(static_cast<int>(componentIndex));
+}
+
+//! The index of source component `name`; raises when there is none.
+int SourceComponentIndex(const I_Frame& src, const std::string& name)
+{
+  const int index = src.GetComponentIndex(name);
+  if (index < 0)
+  {
+    RaiseMissingInSource();
+  }
+  return index;
+}
+
 //! Plane `plane` of component `comp`; a component with fewer planes than its
 //! frame's depth is reported like a plane index beyond the frame.
 I_PlaneBase* ExistingPlane(const I_Frame& frame, int comp, unsigned plane, bool source)
@@ -99,6 +120,38 @@ void CopyRegion(const I_PlaneBase& src, unsigned srcWidth, unsigned srcHeight, I
       SetToDefault(dst, ours, x, y);
     }
   }
+}
+
+//! The first checks of CopyComponent and CopyImageToComponent, in the order
+//! they raise.
+void CheckFramesAndPlanes(const I_Frame* src, unsigned srcPlane, const I_Frame* dst, unsigned dstPlane)
+{
+  if (src == nullptr || dst == nullptr)
+  {
+    RaiseBothNull();
+  }
+  if (srcPlane >= src->GetDepth())
+  {
+    RaiseSourcePlane();
+  }
+  if (dstPlane >= dst->GetDepth())
+  {
+    RaiseDestinationPlane();
+  }
+}
+
+//! Copies `from`, a plane of src, into plane dstPlane of dst's component
+//! `name`, which is made with element type `type` when dst lacks it.
+void CopyIntoComponent(const I_PlaneBase& from, const I_Frame& src, I_Frame& dst, const std::string& name,
+                       E_DataType type, unsigned dstPlane)
+{
+  int dstIndex = dst.GetComponentIndex(name);
+  if (dstIndex < 0)
+  {
+    dstIndex = static_cast<int>(dst.CreateComponent(name, type));
+  }
+  I_PlaneBase* to = ExistingPlane(dst, dstIndex, dstPlane, false);
+  CopyRegion(from, src.GetWidth(), src.GetHeight(), *to, dst.GetWidth(), dst.GetHeight());
 }
 
 //! Raises the checks SetComponentConst and SetImagePlaneConst share.
@@ -194,40 +247,15 @@ void C_ComponentOp::CopyComponent(I_Frame* src, unsigned componentIndex, unsigne
   {
     RTE_RAISE(RTE::Exception, kSourceUnit, "The source frame must not be NULL.");
   }
-  if (componentIndex >= src->GetNumberOfComponents())
-  {
-    RaiseMissingInSource();
-  }
-  CopyComponent(src, src->GetComponentName(static_cast<int>(componentIndex)), srcPlane, dst, dstPlane);
+  CopyComponent(src, SourceComponentName(*src, componentIndex), srcPlane, dst, dstPlane);
 }
 
 void C_ComponentOp::CopyComponent(I_Frame* src, std::string name, unsigned srcPlane, I_Frame* dst, unsigned dstPlane)
 {
-  if (src == nullptr || dst == nullptr)
-  {
-    RaiseBothNull();
-  }
-  if (srcPlane >= src->GetDepth())
-  {
-    RaiseSourcePlane();
-  }
-  if (dstPlane >= dst->GetDepth())
-  {
-    RaiseDestinationPlane();
-  }
-  const int srcIndex = src->GetComponentIndex(name);
-  if (srcIndex < 0)
-  {
-    RaiseMissingInSource();
-  }
+  CheckFramesAndPlanes(src, srcPlane, dst, dstPlane);
+  const int srcIndex = SourceComponentIndex(*src, name);
   const I_PlaneBase* from = ExistingPlane(*src, srcIndex, srcPlane, true);
-  int dstIndex = dst->GetComponentIndex(name);
-  if (dstIndex < 0)
-  {
-    dstIndex = static_cast<int>(dst->CreateComponent(name, src->GetComponentDataType(srcIndex)));
-  }
-  I_PlaneBase* to = ExistingPlane(*dst, dstIndex, dstPlane, false);
-  CopyRegion(*from, src->GetWidth(), src->GetHeight(), *to, dst->GetWidth(), dst->GetHeight());
+  CopyIntoComponent(*from, *src, *dst, name, src->GetComponentDataType(srcIndex), dstPlane);
 }
 
 I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, unsigned componentIndex, unsigned srcPlane,
@@ -237,11 +265,7 @@ I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, unsigned compone
   {
     RaiseBothNull();
   }
-  if (componentIndex >= src->GetNumberOfComponents())
-  {
-    RaiseMissingInSource();
-  }
-  return CopyComponentToImage(src, src->GetComponentName(static_cast<int>(componentIndex)), srcPlane, dst, dstPlane);
+  return CopyComponentToImage(src, SourceComponentName(*src, componentIndex), srcPlane, dst, dstPlane);
 }
 
 I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, std::string name, unsigned srcPlane, I_FrameImage* dst,
@@ -255,11 +279,7 @@ I_FrameImage* C_ComponentOp::CopyComponentToImage(I_Frame* src, std::string name
   {
     RaiseSourcePlane();
   }
-  const int srcIndex = src->GetComponentIndex(name);
-  if (srcIndex < 0)
-  {
-    RaiseMissingInSource();
-  }
+  const int srcIndex = SourceComponentIndex(*src, name);
   const I_PlaneBase* from = ExistingPlane(*src, srcIndex, srcPlane, true);
 
   // A frame made here is the caller's only once it is returned; until then a
@@ -305,30 +325,13 @@ I_Frame* C_ComponentOp::CopyImageToComponent(I_FrameImage* src, unsigned srcPlan
 I_Frame* C_ComponentOp::CopyImageToComponent(I_FrameImage* src, unsigned srcPlane, I_Frame* dst, std::string name,
                                              unsigned dstPlane)
 {
-  if (src == nullptr || dst == nullptr)
-  {
-    RaiseBothNull();
-  }
-  if (srcPlane >= src->GetDepth())
-  {
-    RaiseSourcePlane();
-  }
-  if (dstPlane >= dst->GetDepth())
-  {
-    RaiseDestinationPlane();
-  }
+  CheckFramesAndPlanes(src, srcPlane, dst, dstPlane);
   const I_PlaneBase* from = src->GetPlane(srcPlane);
   if (from == nullptr)
   {
     RaiseSourcePlane();
   }
-  int dstIndex = dst->GetComponentIndex(name);
-  if (dstIndex < 0)
-  {
-    dstIndex = static_cast<int>(dst->CreateComponent(name, from->GetDataType()));
-  }
-  I_PlaneBase* to = ExistingPlane(*dst, dstIndex, dstPlane, false);
-  CopyRegion(*from, src->GetWidth(), src->GetHeight(), *to, dst->GetWidth(), dst->GetHeight());
+  CopyIntoComponent(*from, *src, *dst, name, from->GetDataType(), dstPlane);
   return dst;
 }
 

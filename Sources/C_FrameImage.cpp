@@ -147,7 +147,11 @@ I_Frame* C_FrameImage::Clone(bool copyData) const
   {
     return new C_FrameImage(*this);
   }
-  auto frame = std::make_unique<C_FrameImage>(m_width, m_height, m_depth, GetDataType());
+  return CompleteDataLessClone(std::make_unique<C_FrameImage>(m_width, m_height, m_depth, GetDataType()));
+}
+
+I_Frame* C_FrameImage::CompleteDataLessClone(std::unique_ptr<C_FrameImage> frame) const
+{
   CopyPropertiesTo(frame.get());
   for (const auto& component : m_components)
   {

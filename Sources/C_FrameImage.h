@@ -5,6 +5,7 @@
 
 #include "C_Frame.h"
 
+#include <memory>
 #include <vector>
 
 namespace BufferApi
@@ -66,6 +67,11 @@ public:
   bool IsProtectedComponentIndex(unsigned index) const override;
 
 protected:
+  //! Clone(false)'s common part: `frame`, a fresh frame of this frame's class
+  //! and size, gets this frame's properties and data-less copies of all
+  //! components but the pixels.
+  I_Frame* CompleteDataLessClone(std::unique_ptr<C_FrameImage> frame) const;
+
   //! Not owning: the component "PIXEL" in the component list.
   C_Component* m_pixel = nullptr;
 

@@ -98,17 +98,7 @@ I_Frame* C_FrameRGB::Clone(bool copyData) const
   {
     return new C_FrameRGB(*this);
   }
-  auto frame = std::make_unique<C_FrameRGB>(m_width, m_height, m_depth);
-  CopyPropertiesTo(frame.get());
-  for (const auto& component : m_components)
-  {
-    if (component.get() != m_pixel)
-    {
-      frame->AddComponent(component->Clone(false));
-    }
-  }
-  frame->UpdateComponentPointers();
-  return frame.release();
+  return CompleteDataLessClone(std::make_unique<C_FrameRGB>(m_width, m_height, m_depth));
 }
 
 void C_FrameRGB::ChangeComponentDataType(const std::string& name, E_DataType type, bool convertValues)

@@ -257,6 +257,16 @@ void C_FrameVector::SetComponentName(int comp, const std::string& name)
   UpdateComponentPointers();
 }
 
+const C_FrameVectorParam& C_FrameVector::VectorParamOf(const C_FrameBaseParam* param, const char* sourceUnit)
+{
+  const auto* vectorParam = dynamic_cast<const C_FrameVectorParam*>(param);
+  if (vectorParam == nullptr)
+  {
+    RTE_RAISE(RTE::Exception, sourceUnit, "Wrong parameter type, bit plane could not be created.");
+  }
+  return *vectorParam;
+}
+
 I_PlaneBase* C_FrameVector::PlaneOf(const C_Component* component, unsigned z)
 {
   return component != nullptr ? component->GetPlane(z) : nullptr;

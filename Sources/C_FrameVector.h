@@ -101,6 +101,19 @@ public:
   static std::string ChoiceName(const std::string& base, unsigned choice);
 
 protected:
+  //! The frame factory's creator of the concrete vector frame `Frame`: a frame
+  //! of the parameter's size, element type and number of choices.
+  template <class Frame>
+  static I_Frame* CreateFromParam(const C_FrameBaseParam* param, const char* sourceUnit)
+  {
+    const C_FrameVectorParam& vectorParam = VectorParamOf(param, sourceUnit);
+    return new Frame(vectorParam.GetWidth(), vectorParam.GetHeight(), vectorParam.GetDepth(), vectorParam.GetDataType(),
+                     vectorParam.GetNumberOfChoices());
+  }
+  //! `param` as a C_FrameVectorParam; raises "Wrong parameter type, bit plane
+  //! could not be created." for `sourceUnit` when it is none.
+  static const C_FrameVectorParam& VectorParamOf(const C_FrameBaseParam* param, const char* sourceUnit);
+
   //! A new frame of the same concrete class, size, element type and number of
   //! choices with fresh components.
   virtual C_FrameVector* CreateEmptyLike() const = 0;

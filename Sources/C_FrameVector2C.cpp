@@ -1,7 +1,5 @@
 #include "C_FrameVector2C.h"
 
-#include <RTE/Exception.h>
-
 namespace BufferApi
 {
 const std::string I_FrameVector2C::FT_VECTOR_2C = "FT_VECTOR_2C";
@@ -29,13 +27,7 @@ C_FrameVector2C::~C_FrameVector2C() = default;
 
 I_Frame* C_FrameVector2C::Create(const C_FrameBaseParam* param)
 {
-  const auto* vectorParam = dynamic_cast<const C_FrameVectorParam*>(param);
-  if (vectorParam == nullptr)
-  {
-    RTE_RAISE(RTE::Exception, kSourceUnit, "Wrong parameter type, bit plane could not be created.");
-  }
-  return new C_FrameVector2C(vectorParam->GetWidth(), vectorParam->GetHeight(), vectorParam->GetDepth(),
-                             vectorParam->GetDataType(), vectorParam->GetNumberOfChoices());
+  return CreateFromParam<C_FrameVector2C>(param, kSourceUnit);
 }
 
 bool C_FrameVector2C::IsSameType(const I_BufferLibObject* other) const

@@ -37,13 +37,7 @@ C_FrameVector3C::~C_FrameVector3C() = default;
 
 I_Frame* C_FrameVector3C::Create(const C_FrameBaseParam* param)
 {
-  const auto* vectorParam = dynamic_cast<const C_FrameVectorParam*>(param);
-  if (vectorParam == nullptr)
-  {
-    RTE_RAISE(RTE::Exception, kSourceUnit, "Wrong parameter type, bit plane could not be created.");
-  }
-  return new C_FrameVector3C(vectorParam->GetWidth(), vectorParam->GetHeight(), vectorParam->GetDepth(),
-                             vectorParam->GetDataType(), vectorParam->GetNumberOfChoices());
+  return CreateFromParam<C_FrameVector3C>(param, kSourceUnit);
 }
 
 bool C_FrameVector3C::IsSameType(const I_BufferLibObject* other) const

@@ -55,15 +55,7 @@ template <typename T>
 bool C_Plane<T>::IsEqual(const I_BufferLibObject* other) const
 {
   const auto* plane = dynamic_cast<const C_Plane<T>*>(other);
-  if (!plane || !HasSameSize(plane))
-    return false;
-  const std::size_t bytes = std::size_t(ElementCount()) * sizeof(T);
-  if (bytes == 0 || m_data == plane->m_data)
-    return true;
-  // A detached plane equals only another detached plane.
-  if (!m_data || !plane->m_data)
-    return false;
-  return std::memcmp(m_data, plane->m_data, bytes) == 0;
+  return plane && HasSameSize(plane) && HasEqualData(m_data, plane->m_data, std::size_t(ElementCount()) * sizeof(T));
 }
 
 template <typename T>

@@ -35,6 +35,15 @@ bool C_PlaneBase::HasSameSize(const C_PlaneBase* other) const
   return other && other->m_width == m_width && other->m_height == m_height;
 }
 
+bool C_PlaneBase::HasEqualData(const void* mine, const void* theirs, std::size_t bytes)
+{
+  if (bytes == 0 || mine == theirs)
+    return true;
+  if (!mine || !theirs)
+    return false;
+  return std::memcmp(mine, theirs, bytes) == 0;
+}
+
 void* C_PlaneBase::AllocateOwnMemory(unsigned width, unsigned height, std::uint64_t elementSize, const char* sourceUnit)
 {
   void* block = Detail::AllocateZeroedBlock(Detail::PlaneByteCount(width, height, elementSize));

@@ -40,6 +40,9 @@ protected:
 
   //! Number of elements, in 64 bits.
   std::uint64_t ElementCount() const { return std::uint64_t(m_width) * m_height; }
+  //! IsEqual's data part: equal when there are no bytes to compare or both
+  //! share the data; a detached plane (null data) equals only another one.
+  static bool HasEqualData(const void* mine, const void* theirs, std::size_t bytes);
 
   //! Own memory of width * height elements, zeroed. Raises "Not enough free
   //! memory available." from sourceUnit when the count overflows, exceeds the

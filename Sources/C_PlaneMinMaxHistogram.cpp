@@ -90,6 +90,29 @@ void ForEachValid(unsigned width, unsigned height, const S_MaskView& mask, F&& f
   }
 }
 
+//! The extremes and the number of the values a visitor yields.
+struct S_ValueRange
+{
+  double smallest = std::numeric_limits<double>::max();
+  double largest = -std::numeric_limits<double>::max();
+  std::uint64_t taken = 0;
+};
+
+//! The range of the values that forEachValue(f) hands to f, one call each.
+template <typename ForEachValue>
+S_ValueRange RangeOf(ForEachValue&& forEachValue)
+{
+  S_ValueRange range;
+  forEachValue(
+      [&range](double value)
+      {
+        range.smallest = value < range.smallest ? value : range.smallest;
+        range.largest = value > range.largest ? value : range.largest;
+        ++range.taken;
+      });
+  return range;
+}
+
 //! Smallest and largest of n raw 16-bit values. Blocks of fixed length with
 //! independent lanes let the compiler keep the loop free of dependencies
 //! between neighbouring elements.
@@ -407,33 +430,25 @@ void C_PlaneMinMaxHistogram::ProcessTyped(const I_PlaneBase& plane, const I_Plan
   const unsigned height = plane.GetHeight();
   const S_MaskView maskView(mask, width, height);
 
-  double smallest = std::numeric_limits<double>::max();
-  double largest = -std::numeric_limits<double>::max();
-  std::uint64_t taken = 0;
-  ForEachValid(width, height, maskView,
-               [&](std::uint64_t i)
-               {
-                 const double v = static_cast<double>(data[i]);
-                 smallest = v < smallest ? v : smallest;
-                 largest = v > largest ? v : largest;
-                 ++taken;
-               });
-  m_count += static_cast<unsigned>(taken);
+  auto forEachValue = [&](auto&& f)
+  { ForEachValid(width, height, maskView, [&](std::uint64_t i) { f(static_cast<double>(data[i])); }); };
+  const S_ValueRange range = RangeOf(forEachValue);
+  m_count += static_cast<unsigned>(range.taken);
   // A call without values leaves the limits and the bin width alone: merging
   // placeholders would widen the range of later planes to values that were
   // never seen.
-  if (taken == 0)
+  if (range.taken == 0)
   {
     return;
   }
-  MergeLimits(smallest, largest);
+  MergeLimits(range.smallest, range.largest);
   if (m_percent == 100.0)
   {
     return;
   }
   PrepareHistoArray(false);
   std::uint32_t* bins = m_histogram.get();
-  ForEachValid(width, height, maskView, [&](std::uint64_t i) { ++bins[BinOf(static_cast<double>(data[i]))]; });
+  forEachValue([&](double value) { ++bins[BinOf(value)]; });
 }
 
 void C_PlaneMinMaxHistogram::Process(I_Frame* frame, const std::string& componentName)
@@ -522,22 +537,13 @@ void C_PlaneMinMaxHistogram::Process(I_FrameVector* frame, unsigned plane)
     }
   };
 
-  double smallest = std::numeric_limits<double>::max();
-  double largest = -std::numeric_limits<double>::max();
-  std::uint64_t taken = 0;
-  forEachVector(
-      [&](double value)
-      {
-        smallest = value < smallest ? value : smallest;
-        largest = value > largest ? value : largest;
-        ++taken;
-      });
-  m_count += static_cast<unsigned>(taken);
-  if (taken == 0)
+  const S_ValueRange range = RangeOf(forEachVector);
+  m_count += static_cast<unsigned>(range.taken);
+  if (range.taken == 0)
   {
     return;
   }
-  MergeLimits(smallest, largest);
+  MergeLimits(range.smallest, range.largest);
   if (m_percent == 100.0)
   {
     return;

@@ -44,14 +44,8 @@ bool C_PlaneRGB::IsSameType(const I_BufferLibObject* other) const
 bool C_PlaneRGB::IsEqual(const I_BufferLibObject* other) const
 {
   const auto* plane = dynamic_cast<const C_PlaneRGB*>(other);
-  if (!plane || !HasSameSize(plane))
-    return false;
-  const std::size_t bytes = std::size_t(ElementCount()) * sizeof(tagRGBQUAD);
-  if (bytes == 0 || m_data == plane->m_data)
-    return true;
-  if (!m_data || !plane->m_data)
-    return false;
-  return std::memcmp(m_data, plane->m_data, bytes) == 0;
+  return plane && HasSameSize(plane) &&
+         HasEqualData(m_data, plane->m_data, std::size_t(ElementCount()) * sizeof(tagRGBQUAD));
 }
 
 I_PlaneRGB* C_PlaneRGB::Clone(bool copyData) const

@@ -116,20 +116,8 @@ void C_TypedScalarFrame::SetLinearScale(double factor, double offset, const std:
 void C_TypedScalarFrame::GetLinearScale(double& factor, double& offset, std::string& unit,
                                         std::string& description) const
 {
-  factor = 1.0;
-  offset = 0.0;
-  unit.clear();
-  description.clear();
   const I_Component* component = m_existing ? GetComponent(0) : nullptr;
-  const I_Scale* scale = component ? component->GetScale() : nullptr;
-  if (!scale)
-  {
-    return;
-  }
-  factor = scale->GetFactor();
-  offset = scale->ToWorld(0.0);
-  unit = scale->GetUnit() ? scale->GetUnit()->GetSymbol() : std::string();
-  description = scale->GetDescription();
+  ReadLinearScale(component ? component->GetScale() : nullptr, factor, offset, unit, description);
 }
 
 void C_TypedScalarFrame::Copy(const I_Component* source, const std::string& name, I_Frame* destination)

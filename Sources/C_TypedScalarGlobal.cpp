@@ -165,19 +165,7 @@ void C_TypedScalarGlobal::SetLinearScale(double factor, double offset, const std
 void C_TypedScalarGlobal::GetLinearScale(double& factor, double& offset, std::string& unit, std::string& description,
                                          ScaleAxis_t axis) const
 {
-  factor = 1.0;
-  offset = 0.0;
-  unit.clear();
-  description.clear();
-  const I_Scale* scale = GetScale(axis);
-  if (!scale)
-  {
-    return;
-  }
-  factor = scale->GetFactor();
-  offset = scale->ToWorld(0.0);
-  unit = scale->GetUnit() ? scale->GetUnit()->GetSymbol() : std::string();
-  description = scale->GetDescription();
+  ReadLinearScale(GetScale(axis), factor, offset, unit, description);
 }
 
 void C_TypedScalarGlobal::Remove()

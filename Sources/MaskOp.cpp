@@ -27,11 +27,16 @@ std::size_t ElementCount(unsigned width, unsigned height)
   return std::size_t(width) * height;
 }
 
-//! Writes the element (x, y) of the destination for x < Wd, y < Hd: the
-//! computed value inside the w x h common area, 0 (invalid) elsewhere.
+//! Writes every element (x, y) of the destination frame's area: the value
+//! computed from the source inside the area both frames cover, 0 (invalid)
+//! elsewhere.
 template <typename Write, typename Value>
-void CopyWithClearing(unsigned dstWidth, unsigned dstHeight, unsigned w, unsigned h, Write write, Value value)
+void CopyWithClearing(const I_Frame& src, const I_Frame& dst, Write write, Value value)
 {
+  const unsigned dstWidth = dst.GetWidth();
+  const unsigned dstHeight = dst.GetHeight();
+  const unsigned w = std::min(src.GetWidth(), dstWidth);
+  const unsigned h = std::min(src.GetHeight(), dstHeight);
   for (unsigned y = 0; y < dstHeight; ++y)
   {
     for (unsigned x = 0; x < dstWidth; ++x)
@@ -41,12 +46,21 @@ void CopyWithClearing(unsigned dstWidth, unsigned dstHeight, unsigned w, unsigne
   }
 }
 
-//! The checks and mask creation CopyImageToMask and CopyMask share. A mask
-//! that cannot be made ends the copy, since SetValid would raise without one.
-bool PrepareMaskCopy(const I_Frame* src, unsigned srcPlane, I_Frame* dst, unsigned dstPlane)
+//! What CopyImageToMask and CopyMask share: the checks, the mask creation and
+//! the copy of the source values that value(x, y) reads into mask plane
+//! dstPlane. A mask that cannot be made ends the copy, since SetValid would
+//! raise without one.
+template <typename Value>
+I_Frame* CopyIntoMask(const I_Frame* src, unsigned srcPlane, I_Frame* dst, unsigned dstPlane, Value value)
 {
-  return src != nullptr && dst != nullptr && srcPlane < src->GetDepth() && dstPlane < dst->GetDepth() &&
-         dst->CreateValidMask();
+  if (src == nullptr || dst == nullptr || srcPlane >= src->GetDepth() || dstPlane >= dst->GetDepth() ||
+      !dst->CreateValidMask())
+  {
+    return nullptr;
+  }
+  CopyWithClearing(
+      *src, *dst, [&](unsigned x, unsigned y, bool valid) { dst->SetValid(x, y, dstPlane, valid); }, value);
+  return dst;
 }
 
 //! True for a plane index that exists in the frame.
@@ -172,30 +186,14 @@ bool* ConvertPlaneToBoolArray(I_PlaneBase* plane)
 
 I_Frame* CopyImageToMask(I_FrameImage* src, unsigned srcPlane, I_Frame* dst, unsigned dstPlane)
 {
-  if (!PrepareMaskCopy(src, srcPlane, dst, dstPlane))
-  {
-    return nullptr;
-  }
-  CopyWithClearing(
-      dst->GetWidth(), dst->GetHeight(), std::min(src->GetWidth(), dst->GetWidth()),
-      std::min(src->GetHeight(), dst->GetHeight()),
-      [&](unsigned x, unsigned y, bool valid) { dst->SetValid(x, y, dstPlane, valid); },
-      [&](unsigned x, unsigned y) { return src->GetIntPixel(x, y, srcPlane) != 0; });
-  return dst;
+  return CopyIntoMask(src, srcPlane, dst, dstPlane,
+                      [&](unsigned x, unsigned y) { return src->GetIntPixel(x, y, srcPlane) != 0; });
 }
 
 I_Frame* CopyMask(I_Frame* src, unsigned srcPlane, I_Frame* dst, unsigned dstPlane)
 {
-  if (!PrepareMaskCopy(src, srcPlane, dst, dstPlane))
-  {
-    return nullptr;
-  }
-  CopyWithClearing(
-      dst->GetWidth(), dst->GetHeight(), std::min(src->GetWidth(), dst->GetWidth()),
-      std::min(src->GetHeight(), dst->GetHeight()),
-      [&](unsigned x, unsigned y, bool valid) { dst->SetValid(x, y, dstPlane, valid); },
-      [&](unsigned x, unsigned y) { return src->IsValid(x, y, srcPlane); });
-  return dst;
+  return CopyIntoMask(src, srcPlane, dst, dstPlane,
+                      [&](unsigned x, unsigned y) { return src->IsValid(x, y, srcPlane); });
 }
 
 I_FrameImage* CopyMaskToImage(I_Frame* src, unsigned srcPlane, I_FrameImage* dst, unsigned dstPlane,
@@ -219,9 +217,7 @@ I_FrameImage* CopyMaskToImage(I_Frame* src, unsigned srcPlane, I_FrameImage* dst
     return nullptr;
   }
   CopyWithClearing(
-      dst->GetWidth(), dst->GetHeight(), std::min(src->GetWidth(), dst->GetWidth()),
-      std::min(src->GetHeight(), dst->GetHeight()),
-      [&](unsigned x, unsigned y, bool valid) { dst->SetIntPixel(x, y, dstPlane, valid ? 1u : 0u); },
+      *src, *dst, [&](unsigned x, unsigned y, bool valid) { dst->SetIntPixel(x, y, dstPlane, valid ? 1u : 0u); },
       [&](unsigned x, unsigned y) { return src->IsValid(x, y, srcPlane); });
   return dst;
 }

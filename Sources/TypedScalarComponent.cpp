@@ -7,6 +7,7 @@
 #include <BufferApi/I_Component.h>
 #include <BufferApi/I_Frame.h>
 #include <BufferApi/I_PlaneBase.h>
+#include <BufferApi/I_Scale.h>
 #include <BufferApi/TypedScalar.h>
 #include <RTE/Exception.h>
 
@@ -88,6 +89,22 @@ bool CopyPlaneBytes(const I_PlaneBase* source, I_PlaneBase* destination)
   const std::uint64_t bytes = GetDataTypeSize(source->GetDataType()) * source->GetWidth() * source->GetHeight();
   std::memmove(to, from, static_cast<std::size_t>(bytes));
   return true;
+}
+
+void ReadLinearScale(const I_Scale* scale, double& factor, double& offset, std::string& unit, std::string& description)
+{
+  factor = 1.0;
+  offset = 0.0;
+  unit.clear();
+  description.clear();
+  if (!scale)
+  {
+    return;
+  }
+  factor = scale->GetFactor();
+  offset = scale->ToWorld(0.0);
+  unit = scale->GetUnit() ? scale->GetUnit()->GetSymbol() : std::string();
+  description = scale->GetDescription();
 }
 
 void CreateTypedScalarInFrame(I_Frame* frame, const std::string& name, E_DataType type)

@@ -8,6 +8,7 @@ namespace BufferApi
 class I_Component;
 class I_Frame;
 class I_PlaneBase;
+class I_Scale;
 
 //! The prefix that marks components and global attributes as typed scalars.
 constexpr const char* kTypedScalarPrefix = "TS:";
@@ -24,4 +25,8 @@ I_Component* FindTypedScalarComponent(const I_Frame* frame, const std::string& n
 //! Copies the whole of source into destination when both have data, the same
 //! element type and the same width and height; answers whether it did.
 bool CopyPlaneBytes(const I_PlaneBase* source, I_PlaneBase* destination);
+
+//! The parts of a linear scale as GetLinearScale gives them: factor, world
+//! value of 0, unit symbol and description; 1, 0 and empty texts without scale.
+void ReadLinearScale(const I_Scale* scale, double& factor, double& offset, std::string& unit, std::string& description);
 } // namespace BufferApi

@@ -67,17 +67,24 @@ void BM_MinMax_PlainLoop(benchmark::State& state)
   Finish(state);
 }
 
-void BM_MinMax_Helper(benchmark::State& state)
+//! The helper on the whole plane; `percent` 100 finds the extremes alone,
+//! anything less needs the histogram.
+void RunHelper(benchmark::State& state, double percent)
 {
   I_PlaneBase* plane = Fixture().plane.get();
   for (auto _ : state)
   {
-    C_PlaneMinMaxHistogram helper(100.0);
+    C_PlaneMinMaxHistogram helper(percent);
     helper.Process(plane, nullptr);
     helper.Finish(C_PlaneMinMaxHistogram::CMMode_Range);
     benchmark::DoNotOptimize(helper.GetMax());
   }
   Finish(state);
+}
+
+void BM_MinMax_Helper(benchmark::State& state)
+{
+  RunHelper(state, 100.0);
 }
 
 //! The plainest histogram: one counter per 16-bit value.
@@ -99,15 +106,7 @@ void BM_Histogram_PlainLoop(benchmark::State& state)
 
 void BM_Histogram_Helper(benchmark::State& state)
 {
-  I_PlaneBase* plane = Fixture().plane.get();
-  for (auto _ : state)
-  {
-    C_PlaneMinMaxHistogram helper(99.0);
-    helper.Process(plane, nullptr);
-    helper.Finish(C_PlaneMinMaxHistogram::CMMode_Range);
-    benchmark::DoNotOptimize(helper.GetMax());
-  }
-  Finish(state);
+  RunHelper(state, 99.0);
 }
 } // namespace
 
