@@ -145,7 +145,7 @@ void BM_VectorPlaneAccess_GetVector(benchmark::State& state)
   const int choice = 0;
   RunPair(
       state,
-      [&f, choice]
+      [&f]
       {
         const float* const u = f.u[choice];
         const float* const v = f.v[choice];
@@ -160,7 +160,7 @@ void BM_VectorPlaneAccess_GetVector(benchmark::State& state)
         }
         benchmark::DoNotOptimize(sum);
       },
-      [&access, choice]
+      [&access]
       {
         float sum = 0.0f;
         for (unsigned y = 0; y < kHeight; ++y)
@@ -282,7 +282,7 @@ void BM_VectorPlaneAccess_SetVector(benchmark::State& state)
   const int choice = 0;
   RunPair(
       state,
-      [&f, choice]
+      [&f]
       {
         float* const u = f.u[choice];
         float* const v = f.v[choice];
@@ -297,7 +297,7 @@ void BM_VectorPlaneAccess_SetVector(benchmark::State& state)
         }
         benchmark::ClobberMemory();
       },
-      [&access, choice]
+      [&access]
       {
         for (unsigned y = 0; y < kHeight; ++y)
         {

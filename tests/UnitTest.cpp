@@ -101,11 +101,15 @@ TEST(UnitFactory, EveryCodeAndSymbolGivesItsUnit)
     for (const std::string& text : {std::string(kUnits[code].symbol), "[" + std::string(kUnits[code].symbol) + "]"})
     {
       UnitPtr byText = FromText(text);
-      EXPECT_EQ(typeid(*byText), typeid(*byCode)) << text;
+      const I_Unit& textUnit = *byText;
+      const I_Unit& codeUnit = *byCode;
+      EXPECT_EQ(typeid(textUnit), typeid(codeUnit)) << text;
     }
     UnitPtr clone(byCode->Clone());
     EXPECT_NE(clone.get(), byCode.get());
-    EXPECT_EQ(typeid(*clone), typeid(*byCode));
+    const I_Unit& cloneUnit = *clone;
+    const I_Unit& originalUnit = *byCode;
+    EXPECT_EQ(typeid(cloneUnit), typeid(originalUnit));
     EXPECT_EQ(clone->GetName(), kUnits[code].name);
   }
   EXPECT_EQ(FromCode(I_ScaleEnums::UnitLengthuM)->GetSymbol(), std::string("\xB5\x6D", 2));
