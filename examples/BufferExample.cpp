@@ -1,4 +1,5 @@
-// Example: a synthetic flow recording in memory. Two particle images taken a
+// Example: first a buffer with one frame of every type and a short summary of
+// it; then a synthetic flow recording in memory. Two particle images taken a
 // short time apart show the same particles moved by a known displacement; a
 // vector field holds that displacement, with a masked-out corner where a
 // reflection produced spurious vectors. The program computes display ranges
@@ -27,6 +28,74 @@ constexpr double kShiftX = 3.0;
 constexpr double kShiftY = 2.0;
 constexpr double kPixelSize = 0.05;           // mm
 constexpr double kTimeBetweenFrames = 100e-6; // s
+
+const char* DataTypeName(E_DataType type)
+{
+  switch (type)
+  {
+  case DT_Bool:
+    return "bool";
+  case DT_UInt8:
+    return "uint8";
+  case DT_RGB:
+    return "rgb";
+  case DT_Double:
+    return "double";
+  case DT_Float:
+    return "float";
+  case DT_Int32:
+    return "int32";
+  case DT_UInt32:
+    return "uint32";
+  case DT_UInt16:
+    return "uint16";
+  }
+  return "unknown";
+}
+
+const char* FrameTypeName(const I_Frame* frame)
+{
+  // The interfaces tell the frame types apart; the most derived one first.
+  if (dynamic_cast<const I_FrameRGB*>(frame))
+    return "RGB";
+  if (dynamic_cast<const I_FrameImage*>(frame))
+    return "image";
+  if (dynamic_cast<const I_FrameProfile*>(frame))
+    return "profile";
+  if (dynamic_cast<const I_FrameVector2C*>(frame))
+    return "vector 2C";
+  if (dynamic_cast<const I_FrameVector3C*>(frame))
+    return "vector 3C";
+  return "other";
+}
+
+//! One frame of every type, each with a few values, and one line per frame.
+void PrintFrameTypes()
+{
+  std::unique_ptr<I_Buffer> buffer(CreateBuffer());
+  buffer->AddImageFrame(640, 480, 2, DT_UInt16)->CreateValidMask();
+  buffer->AddRGBFrame(320, 240, 1)->SetIntPixel(0, 0, 0, 0x00FF8000u);
+  I_FrameProfile* profile = buffer->AddProfileFrame(100, 3, DT_Float);
+  for (unsigned i = 0; i < 100; ++i)
+    profile->SetPointsAt(i, 0.5 * i, {double(i), 2.0 * i, 3.0 * i});
+  buffer->AddVectorFrame2C(40, 30, 1, 2, DT_Float, 16)->SetActiveChoice(5, 5, 0, 1);
+  buffer->AddVectorFrame3C(40, 30, 1, 1, DT_Float, 16);
+  dynamic_cast<I_Attribute<double>&>(*buffer->GetFrame(0)->CreateAttribute("Camera.Exposure", AttrDouble))
+      .SetValue(0.002);
+
+  std::printf("Frame types\n");
+  for (unsigned i = 0; i < buffer->GetNumberOfFrames(); ++i)
+  {
+    const I_Frame* frame = buffer->GetFrame(i);
+    std::printf("  #%u %-9s %3u x %3u x %u:", i, FrameTypeName(frame), frame->GetWidth(), frame->GetHeight(),
+                frame->GetDepth());
+    for (unsigned c = 0; c < frame->GetNumberOfComponents(); ++c)
+      std::printf(" %s(%s)", frame->GetComponentName(int(c)).c_str(),
+                  DataTypeName(frame->GetComponentDataType(int(c))));
+    std::printf("%s\n", frame->FindAttribute("Camera.Exposure") ? ", attribute Camera.Exposure" : "");
+  }
+  std::printf("\n");
+}
 
 struct S_Particle
 {
@@ -208,6 +277,8 @@ void PrintParticleValues(I_Buffer& buffer, const std::vector<S_Particle>& partic
 
 int main()
 {
+  PrintFrameTypes();
+
   std::unique_ptr<I_Buffer> buffer(CreateBuffer());
   SetText(*buffer, "Recording.Name", "Synthetic channel flow");
   SetText(*buffer, "Recording.Displacement", "3 px, 2 px");
