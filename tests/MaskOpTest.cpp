@@ -214,7 +214,6 @@ TEST(MaskOp, SetMaskConstCreatesOrFills)
 
   MaskOp::SetMaskConst(frame.get(), false, 1);
   EXPECT_EQ(MaskText(*frame, 1), "00/00");
-  MaskOp::SetMaskConst(frame.get(), false, -1);
   MaskOp::SetMaskConst(frame.get(), true, -7);
   EXPECT_EQ(MaskText(*frame, 0) + MaskText(*frame, 1) + MaskText(*frame, 2), "11/1111/1111/11");
 
