@@ -100,9 +100,6 @@ TEST(ComponentOp, CopiesCreateMissingComponentsAndFrames)
   EXPECT_EQ(std::make_tuple(created->GetWidth(), created->GetHeight(), created->GetDepth(), created->GetDataType()),
             std::make_tuple(7u, 5u, 1u, DT_Float));
   EXPECT_EQ(created->GetPixel(6, 4, 0), 1.25);
-  // A given destination is returned as it is.
-  Image given = MakeImage(DT_Int32, 7, 5, 2);
-  EXPECT_EQ(Op::CopyComponentToImage(vectors.get(), peak, 1, given.get(), 1), given.get());
   // A frame made for the call is not leaked when the plane check fails after it.
   EXPECT_EQ(RaisedBy([&] { Op::CopyComponentToImage(vectors.get(), peak, 0, nullptr, 1); }), kDstPlane);
 
@@ -228,16 +225,8 @@ TEST(ComponentOp, SetConstFillsOnePlaneOrAllClampedOrByPlainConversion)
   EXPECT_EQ(ints->GetPixel(0, 0, 0), double(std::numeric_limits<int>::min()));
   // Unsigned 16-bit targets keep the low 16 bits instead of clamping.
   Image words = MakeImage(DT_UInt16, 2, 2);
-  Op::SetImagePlaneConst(words.get(), 0, 0, -1);
-  EXPECT_EQ(words->GetPixel(1, 1, 0), 65535.0);
   Op::SetImagePlaneConst(words.get(), 0, 0, 70000.7);
   EXPECT_EQ(words->GetPixel(1, 1, 0), 4464.0);
-  Image floats = MakeImage(DT_Float, 2, 2);
-  Op::SetImagePlaneConst(floats.get(), 0, 0, 0.1);
-  EXPECT_EQ(floats->GetPixel(1, 0, 0), double(0.1f));
-  Image doubles = MakeImage(DT_Double, 2, 2);
-  Op::SetImagePlaneConst(doubles.get(), 0, 0, 1e300);
-  EXPECT_EQ(doubles->GetPixel(1, 0, 0), 1e300);
   // Any component of the frame, not only the pixels.
   const unsigned extra = words->CreateComponent("Extra", DT_Float);
   Op::SetImagePlaneConst(words.get(), extra, 0, 7);
