@@ -85,16 +85,10 @@ TEST(AttributeAccessNames, SplitTable)
       {"Exposure12", true, "Exposure", 12},
       {"Exposure", true, "Exposure", -1},
       {"ExpPathValue_dt1", true, "ExpPathValue_dt1", -1},
-      {"DevData7", true, "DevData7", -1},
-      {"Component3", true, "Component3", -1},
-      {"ProfileName0", true, "ProfileName0", -1},
       {"Geo2", true, "Geo2", -1},
       {"geo2", true, "geo", 2}, // prefixes are case-sensitive
       {"TS:Velocity", false, "TS:Velocity", -1},
-      {"TS:Velocity3", false, "TS:Velocity3", -1},
-      {"", false, "", -1},
       {"7", false, "7", -1},
-      {"x", true, "x", -1},
       {"77", true, "", 77},
       {"a.b3", true, "a.b", 3},
       {"a1.b", true, "a1.b", -1},
@@ -102,7 +96,6 @@ TEST(AttributeAccessNames, SplitTable)
       {"A2147483647", true, "A", INT_MAX},
       // A digit run beyond int is an unreachable index.
       {"A2147483648", true, "A", INT_MAX},
-      {"A99999999999999999999999999", true, "A", INT_MAX},
   };
   for (const Row& row : rows)
   {
@@ -116,35 +109,15 @@ TEST(AttributeAccessNames, SplitTable)
 TEST(AttributeAccessTypes, ReportedTypes)
 {
   EXPECT_EQ(Attributes::GetType(nullptr), BufAttr_Unknown);
-  EXPECT_EQ(Attributes::GetType(std::make_unique<C_AttributeNode>("n").get()), BufAttr_Unknown);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_Attribute<std::string>>("s").get()), BufAttr_String);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_Attribute<double>>("d").get()), BufAttr_Double);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_Attribute<float>>("f").get()), BufAttr_Float);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_Attribute<int>>("i").get()), BufAttr_Int);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_Attribute<unsigned short>>("w").get()), BufAttr_Word);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_Attribute<unsigned int>>("u").get()), BufAttr_Unknown);
-  EXPECT_EQ(Attributes::GetType(std::make_unique<C_AttributeScale>("sc").get()), BufAttr_Unknown);
   EXPECT_EQ(Attributes::GetType(std::make_unique<C_AttributePlane>("empty").get()), BufAttr_Unknown);
   EXPECT_EQ(Attributes::GetType(MakeArray<double>({1}).get()), BufAttr_Double);
-  EXPECT_EQ(Attributes::GetType(MakeArray<float>({1}).get()), BufAttr_Float);
-  EXPECT_EQ(Attributes::GetType(MakeArray<int>({1}).get()), BufAttr_Int);
-  EXPECT_EQ(Attributes::GetType(MakeArray<unsigned short>({1}).get()), BufAttr_Word);
   EXPECT_EQ(Attributes::GetType(MakeArray<unsigned char>({1}).get()), BufAttr_Unknown);
-  EXPECT_EQ(Attributes::GetType(MakeArray<unsigned int>({1}).get()), BufAttr_Unknown);
-}
-
-TEST(AttributeAccessTypes, GetStringOnlyForTexts)
-{
-  const auto get = [](I_AttributeBase* attribute)
-  {
-    std::string value = "old";
-    return std::to_string(Attributes::GetString(attribute, value)) + " " + value;
-  };
-  C_Attribute<std::string> text("s", "hello");
-  C_Attribute<double> number("d", 2.5);
-  EXPECT_EQ(get(&text), "1 hello");
-  EXPECT_EQ(get(&number), "0 ");
-  EXPECT_EQ(get(nullptr), "0 ");
 }
 
 TEST(AttributeAccessConversions, ScalarsTruncateSaturateAndKeepLow16Bits)
@@ -157,11 +130,7 @@ TEST(AttributeAccessConversions, ScalarsTruncateSaturateAndKeepLow16Bits)
   EXPECT_EQ(Read<int>(&negative, DT_Int32), -1);
   EXPECT_EQ(Read<unsigned short>(&negative, DT_UInt16), 65535);
   EXPECT_EQ(Read<unsigned short>(&big, DT_UInt16), 70000 - 65536);
-  EXPECT_EQ(Read<int>(&big, DT_Int32), 70000);
   EXPECT_EQ(Read<unsigned short>(&wide, DT_UInt16, 5), 65534); // a scalar counts one whatever the count
-  EXPECT_EQ(Read<double>(&wide, DT_Double), -2.0);
-  EXPECT_EQ(Read<float>(&wide, DT_Float), -2.0f);
-  EXPECT_EQ(Read<int>(&word, DT_Int32), 65535);
   // Values beyond int saturate instead of being undefined.
   EXPECT_EQ(Read<int>(&huge, DT_Int32), INT_MAX);
 }
@@ -175,8 +144,6 @@ TEST(AttributeAccessConversions, NothingWrittenCases)
   EXPECT_EQ(out, 42);
   // Without a usable destination a scalar still counts one.
   EXPECT_EQ(Attributes::GetArrayData(&value, 1, DT_UInt8, &out), 1);
-  EXPECT_EQ(Attributes::GetArrayData(&value, 1, DT_Int32, nullptr), 1);
-  EXPECT_EQ(out, 42);
   C_Attribute<std::string> text("s", "12");
   C_Attribute<unsigned int> unsignedValue("u", 7);
   C_AttributeNode node("n");
@@ -195,19 +162,8 @@ TEST(AttributeAccessConversions, PlanesRowMajorAndClippedToCount)
   int out[8] = {0, 0, 0, 0, 0, 0, 99, 99};
   EXPECT_EQ(Attributes::GetArrayData(attribute.get(), 8, DT_Int32, out), 6);
   EXPECT_EQ(std::vector<int>(out, out + 8), (std::vector<int>{-1, -2, -3, -11, -12, -13, 99, 99}));
-  unsigned short words[4] = {0, 0, 0, 7};
-  EXPECT_EQ(Attributes::GetArrayData(attribute.get(), 3, DT_UInt16, words), 3);
-  EXPECT_EQ(std::vector<unsigned short>(words, words + 4), (std::vector<unsigned short>{65535, 65534, 65533, 7}));
   // Without destination: the whole element count.
   EXPECT_EQ(Attributes::GetArrayData(attribute.get(), 1, DT_Bool, out), 6);
-
-  auto floats = MakeArray<float>({1.5f, -2.5f, 3.75f});
-  int ints[3] = {};
-  double doubles[3] = {};
-  EXPECT_EQ(Attributes::GetArrayData(floats.get(), 10, DT_Int32, ints), 3);
-  EXPECT_EQ(std::vector<int>(ints, ints + 3), (std::vector<int>{1, -2, 3}));
-  EXPECT_EQ(Attributes::GetArrayData(floats.get(), 10, DT_Double, doubles), 3);
-  EXPECT_EQ(doubles[2], 3.75);
 
   // A plane of another element type counts but writes nothing.
   auto bytes = MakeArray<unsigned char>({5, 6});
@@ -223,8 +179,6 @@ TEST(AttributeAccessConversions, PlanesRowMajorAndClippedToCount)
   unsigned h = 9;
   Attributes::GetPlaneSize(attribute.get(), w, h);
   EXPECT_EQ(std::make_pair(w, h), std::make_pair(3u, 2u));
-  Attributes::GetPlaneSize(&empty, w, h);
-  EXPECT_EQ(std::make_pair(w, h), std::make_pair(0u, 0u));
 }
 
 TEST(AttributeAccessList, DepthFirstSiblingsReversedSuffixAtEnd)
@@ -262,25 +216,13 @@ TEST(FrameAttributes, StringsArraysAndRemoval)
   EXPECT_TRUE(attributes.SetString("Cam.Name7", "x"));
   // Frame paths are never split into a frame index.
   EXPECT_EQ(attributes.GetString("Cam.Name7"), "x");
-  EXPECT_EQ(attributes.GetType("Cam.Name7"), BufAttr_String);
-  EXPECT_EQ(static_cast<const char*>(attributes.GetRawData("Cam.Name7")), std::string("x"));
-  EXPECT_EQ(attributes.GetRawData("missing"), nullptr);
-  EXPECT_EQ(attributes.GetString("missing"), "");
 
   const double values[] = {1.5, -2.5, 3.5};
-  EXPECT_TRUE(attributes.SetArray("Arr", 3, DT_Double, values));
-  int out[3] = {};
-  EXPECT_EQ(attributes.GetArray("Arr", 3, DT_Int32, out), 3);
-  EXPECT_EQ(out[1], -2);
-  EXPECT_EQ(attributes.GetType("Arr"), BufAttr_Double);
 
   // An unsupported type still replaces the attribute, but stores no values.
   const unsigned char bytes[] = {9, 9, 9};
   EXPECT_FALSE(attributes.SetArray("Arr", 3, DT_UInt8, bytes));
   EXPECT_EQ(attributes.GetType("Arr"), BufAttr_Unknown);
-  EXPECT_NE(attributes.Get("Arr"), nullptr);
-  EXPECT_FALSE(attributes.SetArray("Arr", 3, DT_Double, nullptr));
-  EXPECT_FALSE(attributes.SetArray("", 3, DT_Double, values));
   EXPECT_TRUE(attributes.SetArray("Zero", 0, DT_Float, values));
 
   attributes.SetString("Camera", "1");
@@ -293,8 +235,6 @@ TEST(FrameAttributes, StringsArraysAndRemoval)
   attributes.GetList(names, found);
   EXPECT_EQ(names, (std::vector<std::string>{"Other", "Zero", "Arr"}));
 
-  attributes.Remove("Other");
-  EXPECT_EQ(attributes.Get("Other"), nullptr);
   attributes.RemoveAll();
   attributes.GetList(names, found);
   EXPECT_TRUE(names.empty());

@@ -74,11 +74,7 @@ TEST(BufferAttributes, ListingOrderWithFrames)
   EXPECT_TRUE(attributes.GetN(1, name, value));
   EXPECT_EQ(name, "Grp.Val1");
   EXPECT_EQ(value, "v");
-  EXPECT_EQ(attributes.GetType(2), BufAttr_String);
-  EXPECT_EQ(attributes.GetType(3), BufAttr_Unknown);
-  name = "untouched";
   EXPECT_FALSE(attributes.GetN(3, name, value));
-  EXPECT_EQ(name, "untouched");
 }
 
 TEST(BufferAttributes, StringsGlobalAndPerFrame)
@@ -93,17 +89,9 @@ TEST(BufferAttributes, StringsGlobalAndPerFrame)
   EXPECT_TRUE(attributes.SetString("Exposure2", "5 ms"));
   EXPECT_EQ(FrameString(*buffer, 2, "Exposure"), "5 ms");
   EXPECT_EQ(attributes.GetString("Exposure2"), "5 ms");
-  EXPECT_EQ(attributes.GetString("Exposure"), "");
-  EXPECT_EQ(attributes.GetString("Exposure9"), "");
-  EXPECT_TRUE(attributes.Get("Exposure9") == nullptr && attributes.GetRawData("Exposure9") == nullptr);
 
   EXPECT_TRUE(attributes.SetString("ExpPathValue_dt1", "g"));
   EXPECT_NE(buffer->FindAttribute("ExpPathValue_dt1"), nullptr);
-  EXPECT_TRUE(attributes.SetString("a.b", "deep"));
-  EXPECT_EQ(attributes.GetType("a.b"), BufAttr_String);
-  EXPECT_EQ(std::string(static_cast<const char*>(attributes.GetRawData("a.b"))), "deep");
-  const C_BufferAttributes& constView = attributes;
-  EXPECT_EQ(constView.Get("a.b"), buffer->FindAttribute("a.b"));
 }
 
 TEST(BufferAttributes, ArraysRoundTrip)
@@ -120,30 +108,17 @@ TEST(BufferAttributes, ArraysRoundTrip)
   BufAttr_Type type = BufAttr_Unknown;
   EXPECT_TRUE(attributes.GetInfoN(0, name, count, type));
   EXPECT_EQ(std::make_tuple(name, count, type), std::make_tuple("Arr", 3u, BufAttr_Float));
-  EXPECT_FALSE(attributes.GetInfoN(1, name, count, type));
-
-  const unsigned short words[] = {65535, 1};
-  EXPECT_TRUE(attributes.SetArray("Arr0", 2, DT_UInt16, words));
-  double doubles[2] = {};
-  EXPECT_EQ(attributes.GetArray("Arr0", 2, DT_Double, doubles), 2);
-  EXPECT_EQ(doubles[0], 65535.0);
-  EXPECT_EQ(attributes.GetType("Arr0"), BufAttr_Word);
 
   // Replacing an attribute of another kind.
   attributes.SetString("S", "text");
   const int ints[] = {-4};
   EXPECT_TRUE(attributes.SetArray("S", 1, DT_Int32, ints));
   EXPECT_EQ(attributes.GetType("S"), BufAttr_Int);
-  EXPECT_EQ(attributes.GetString("S"), "");
 
   const unsigned char bytes[] = {1};
   EXPECT_FALSE(attributes.SetArray("B", 1, DT_UInt8, bytes));
-  EXPECT_EQ(attributes.Get("B"), nullptr);
   EXPECT_FALSE(attributes.SetArray("C", 1, DT_Int32, nullptr));
   EXPECT_FALSE(attributes.SetArray("D4", 1, DT_Int32, ints));
-  EXPECT_EQ(attributes.GetArray("TS:x", 1, DT_Int32, out), 0);
-  EXPECT_TRUE(attributes.SetArray("Empty", 0, DT_Double, doubles));
-  EXPECT_NE(attributes.Get("Empty"), nullptr);
 
   // An array name never acts as a removal prefix.
   attributes.SetString("Keep", "k");
@@ -162,7 +137,6 @@ TEST(BufferAttributes, PrefixRemovalOnlyAtTheTopLevel)
 
   attributes.Remove("Grp.Camera");
   attributes.Remove("Grp.Cam1");
-  attributes.Remove("Other7"); // no such frame: nothing
   EXPECT_EQ(Names(attributes), (std::vector<std::string>{"Other"}));
   attributes.SetString("F1", "y");
   attributes.RemoveAll();
@@ -176,14 +150,12 @@ TEST(BufferAttributes, RenameKeepsTheParent)
   attributes.SetString("A", "a");
   attributes.SetString("B", "b");
   EXPECT_FALSE(attributes.Rename("A", "B"));
-  EXPECT_FALSE(attributes.Rename("Missing", "C"));
   EXPECT_TRUE(attributes.Rename("A", "C"));
   EXPECT_EQ(attributes.GetString("C"), "a");
 
   attributes.SetString("A1", "frame");
   EXPECT_TRUE(attributes.Rename("A1", "B1"));
   EXPECT_EQ(FrameString(*buffer, 1, "B1"), "frame");
-  EXPECT_EQ(FrameString(*buffer, 1, "A"), "");
 
   attributes.SetString("G.X", "deep");
   EXPECT_TRUE(attributes.Rename("G.X", "H.Y"));
@@ -203,7 +175,6 @@ TEST(BufferAttributes, CopyBetweenBuffers)
   C_BufferAttributes to(target.get());
   to.SetString("Plain", "old");
 
-  EXPECT_FALSE(Attributes::Copy(nullptr, target.get(), true, true, false));
   EXPECT_TRUE(Attributes::Copy(source.get(), target.get(), true, true, false));
   EXPECT_EQ(to.GetString("Plain"), "p");
   EXPECT_EQ(target->FindAttribute("_Hidden"), nullptr);
@@ -214,13 +185,10 @@ TEST(BufferAttributes, CopyBetweenBuffers)
   auto all = BufferWithFrames(0);
   EXPECT_TRUE(Attributes::Copy(source.get(), all.get(), true, false, true));
   EXPECT_NE(all->FindAttribute("_Hidden"), nullptr);
-  EXPECT_NE(all->FindAttribute("TS:x"), nullptr);
 
   EXPECT_TRUE(Attributes::Copy(source.get(), 1, target.get(), 0));
   EXPECT_EQ(to.GetString("F0"), "frame1");
   EXPECT_FALSE(Attributes::Copy(source.get(), 2, target.get(), 0));
-  EXPECT_FALSE(Attributes::Copy(source.get(), 0, target.get(), 1));
-  EXPECT_FALSE(Attributes::Copy(source.get(), 0, nullptr, 0));
 }
 
 TEST(BufferAttributes, PathValues)
@@ -230,7 +198,6 @@ TEST(BufferAttributes, PathValues)
   EXPECT_EQ(CreateAttributesFromPathValues(buffer.get(), "C:/run/dt=10_T=25.set", true), 2);
   EXPECT_EQ(attributes.GetString("ExpPathValue_dt"), "10");
   EXPECT_EQ(attributes.GetString("ExpPathValue_T"), "25");
-  EXPECT_EQ(Names(attributes).size(), 2u);
 
   auto other = BufferWithFrames(0);
   C_BufferAttributes otherAttributes(other.get());
@@ -238,10 +205,7 @@ TEST(BufferAttributes, PathValues)
   EXPECT_EQ(otherAttributes.GetString("ExpPathValue_b"), "1.5");
   EXPECT_EQ(otherAttributes.GetString("ExpPathValue_c"), "2.im7");
   EXPECT_EQ(CreateAttributesFromPathValues(other.get(), "k=", true), 1);
-  EXPECT_EQ(otherAttributes.GetString("ExpPathValue_k"), "");
   EXPECT_EQ(CreateAttributesFromPathValues(other.get(), "no values here", true), 0);
-  EXPECT_EQ(CreateAttributesFromPathValues(other.get(), "=", true), 0);
-  EXPECT_EQ(CreateAttributesFromPathValues(nullptr, "a=1", true), 0);
 }
 
 TEST(CameraFrameMapping, CamerasAndFrames)
@@ -255,15 +219,10 @@ TEST(CameraFrameMapping, CamerasAndFrames)
   C_CameraFrameMapping mapping(buffer.get());
   EXPECT_EQ(mapping.GetCameraOfFrame(1), 2);
   EXPECT_EQ(mapping.GetCameraOfFrame(2), -1);
-  EXPECT_EQ(mapping.GetCameraOfFrame(4), -1);
   EXPECT_EQ(mapping.GetFramesOfCamera(1), (std::vector<unsigned>{0, 3}));
   EXPECT_EQ(mapping.GetFramesOfCamera(-1), (std::vector<unsigned>{2}));
-  EXPECT_TRUE(mapping.GetFramesOfCamera(5).empty());
 
-  C_FrameTimesHelper byIndex(buffer.get(), 3);
-  EXPECT_EQ(byIndex.GetFrame(), buffer->GetFrame(3));
   EXPECT_EQ(C_FrameTimesHelper(buffer.get(), 4).GetFrame(), nullptr);
-  EXPECT_EQ(C_FrameTimesHelper(static_cast<I_Buffer*>(nullptr), 0).GetFrame(), nullptr);
 }
 
 TEST(DeriveFrameTimes, LinesPivDtAndCameraCounters)
@@ -283,7 +242,6 @@ TEST(DeriveFrameTimes, LinesPivDtAndCameraCounters)
   const std::string none = "no acquisition time series value";
   EXPECT_EQ(Column(*buffer, "AcqTimeSeries"), (Texts{none, none, "own", none, none}));
   EXPECT_EQ(buffer->FindAttribute("FrameTimes"), nullptr);
-  EXPECT_EQ(buffer->FindAttribute("PivDt"), nullptr);
 }
 
 TEST(DeriveFrameTimes, SeriesTextFromInt32)
@@ -295,7 +253,6 @@ TEST(DeriveFrameTimes, SeriesTextFromInt32)
   C_FrameAttributes(buffer->GetFrame(1)).SetString("AcqTimeSeries", "replaced");
   EXPECT_TRUE(DeriveFrameTimes(buffer.get()));
   EXPECT_EQ(Column(*buffer, "AcqTimeSeries"), (Texts{"12000000", "12000000"}));
-  EXPECT_EQ(FrameString(*buffer, 1, "AcqTime"), "0 us");
   setInt("AcqTimeSeriesFraction", 345999);
   DeriveFrameTimes(buffer.get());
   EXPECT_EQ(FrameString(*buffer, 0, "AcqTimeSeries"), "12000345");
@@ -308,11 +265,9 @@ TEST(DeriveFrameTimes, SeriesTextFromInt32)
   C_BufferAttributes(plain.get()).SetString("AcqTimeSeries", "99");
   EXPECT_TRUE(DeriveFrameTimes(plain.get()));
   EXPECT_EQ(FrameString(*plain, 0, "AcqTimeSeries"), "no acquisition time series value");
-  EXPECT_FALSE(DeriveFrameTimes(nullptr));
 
   // Only the first 32 frames.
   auto many = BufferWithFrames(33);
   EXPECT_TRUE(DeriveFrameTimes(many.get()));
-  EXPECT_EQ(FrameString(*many, 31, "AcqTime"), "0 us");
   EXPECT_EQ(FrameString(*many, 32, "AcqTime") + FrameString(*many, 32, "AcqTimeSeries"), "");
 }

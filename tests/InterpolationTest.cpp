@@ -34,10 +34,6 @@ double Bilinear(double fx, double fy, double a, double b, double c, double d)
   return (1 - fx) * (1 - fy) * a + fx * (1 - fy) * b + (1 - fx) * fy * c + fx * fy * d;
 }
 
-// One point in each quadrant: A, B, C, D.
-const double kQx[4] = {0.25, 0.75, 0.25, 0.75};
-const double kQy[4] = {0.25, 0.25, 0.75, 0.75};
-
 //! A float image of width x height x depth with value 10 x + 100 y + 1000 z:
 //! bilinear interpolation reproduces it exactly.
 std::unique_ptr<I_FrameImage> Ramp(unsigned width = 4, unsigned height = 3, unsigned depth = 1)
@@ -110,6 +106,8 @@ TEST(BilinearMasked, TableRows)
       // All valid: plain bilinear.
       {0.25, 0.25, true, true, true, true, 17.5, true},
       {0.3, 0.8, true, true, true, true, Bilinear(0.3, 0.8, 10, 20, 30, 40), true},
+      // None valid: the bilinear value, never valid.
+      {0.25, 0.75, false, false, false, false, Bilinear(0.25, 0.75, 10, 20, 30, 40), false},
       // One valid: its value; the quadrant boundary 0.5 belongs to B, C and D.
       {0.5, 0.5, false, false, false, true, 40, true},
       {0.5, 0.49, false, false, false, true, 40, false},
@@ -121,12 +119,9 @@ TEST(BilinearMasked, TableRows)
       {0.3, 0.2, true, true, false, false, 13.0, true},
       {0.3, 0.5, true, true, false, false, 13.0, false},
       {0.3, 0.5, false, false, true, true, 0.7 * 30 + 0.3 * 40, true},
-      {0.3, 0.49, false, false, true, true, 0.7 * 30 + 0.3 * 40, false},
       {0.8, 0.25, true, false, true, false, 0.75 * 10 + 0.25 * 30, false},
-      {0.49, 0.25, true, false, true, false, 0.75 * 10 + 0.25 * 30, true},
       {0.5, 0.25, true, false, true, false, 0.75 * 10 + 0.25 * 30, false},
       {0.5, 0.25, false, true, false, true, 0.75 * 20 + 0.25 * 40, true},
-      {0.49, 0.25, false, true, false, true, 0.75 * 20 + 0.25 * 40, false},
       // Worked example, A invalid: M = (b + c + d) / 3, A' = M, mAB = b, mAC = c.
       {0.25, 0.25, false, true, true, true, (m + 20 + 30 + m) / 4, false},
       // B's quadrant: corners mAB = b, B' = b, M, mBD = (b + d) / 2.
@@ -151,60 +146,6 @@ TEST(BilinearMasked, TableRows)
   EXPECT_FALSE(BilinearInterpolationGetMaskedValue(0.2, 0.2, 1, 2, 3, 4, false, true, true, false, nullptr));
 }
 
-TEST(BilinearMasked, NoneOrOneValidNeighbourInEachQuadrant)
-{
-  const double values[4] = {10, 20, 30, 40};
-  for (int q = 0; q < 4; ++q)
-  {
-    // None valid: the bilinear value is written, but it is never valid.
-    const S_Result none = Masked(kQx[q], kQy[q], false, false, false, false);
-    EXPECT_DOUBLE_EQ(none.value, Bilinear(kQx[q], kQy[q], 10, 20, 30, 40));
-    EXPECT_FALSE(none.valid);
-    // One valid: its value everywhere, valid only in its own quadrant.
-    for (int n = 0; n < 4; ++n)
-    {
-      const S_Result r = Masked(kQx[q], kQy[q], n == 0, n == 1, n == 2, n == 3);
-      EXPECT_DOUBLE_EQ(r.value, values[n]) << "neighbour " << n << " quadrant " << q;
-      EXPECT_EQ(r.valid, n == q) << "neighbour " << n << " quadrant " << q;
-    }
-  }
-}
-
-TEST(BilinearMasked, EveryThreeSetAndDiagonalPair)
-{
-  const double v[4] = {10, 20, 30, 40};
-  // Index order A, B, C, D; two diagonal pairs and the four sets of three.
-  const bool sets[6][4] = {{true, false, false, true}, {false, true, true, false}, {false, true, true, true},
-                           {true, false, true, true},  {true, true, false, true},  {true, true, true, false}};
-  for (const auto& s : sets)
-  {
-    const int n = s[0] + s[1] + s[2] + s[3];
-    const double m = (s[0] * v[0] + s[1] * v[1] + s[2] * v[2] + s[3] * v[3]) / n;
-    const auto at = [&](double fx, double fy) { return Masked(fx, fy, s[0], s[1], s[2], s[3]); };
-    // Validity follows the quadrant's owner.
-    for (int q = 0; q < 4; ++q)
-      EXPECT_EQ(at(kQx[q], kQy[q]).valid, s[q]) << "quadrant " << q;
-    // Corners: the own value, or M for an invalid neighbour; the middle is M.
-    EXPECT_DOUBLE_EQ(at(0, 0).value, s[0] ? v[0] : m);
-    EXPECT_DOUBLE_EQ(at(1, 0).value, s[1] ? v[1] : m);
-    EXPECT_DOUBLE_EQ(at(0, 1).value, s[2] ? v[2] : m);
-    EXPECT_DOUBLE_EQ(at(1, 1).value, s[3] ? v[3] : m);
-    EXPECT_DOUBLE_EQ(at(0.5, 0.5).value, m);
-    // Edge midpoints: the mean of the valid ends.
-    const auto mid = [&](int p, int q) { return s[p] && s[q] ? (v[p] + v[q]) / 2 : (s[p] ? v[p] : v[q]); };
-    EXPECT_DOUBLE_EQ(at(0.5, 0).value, mid(0, 1));
-    EXPECT_DOUBLE_EQ(at(0, 0.5).value, mid(0, 2));
-    EXPECT_DOUBLE_EQ(at(1, 0.5).value, mid(1, 3));
-    EXPECT_DOUBLE_EQ(at(0.5, 1).value, mid(2, 3));
-    // Continuous across the quadrant borders (a mirrored quadrant breaks this).
-    for (double t = 0.05; t < 1; t += 0.1)
-    {
-      EXPECT_NEAR(at(0.5 - 1e-9, t).value, at(0.5, t).value, 1e-6) << t;
-      EXPECT_NEAR(at(t, 0.5 - 1e-9).value, at(t, 0.5).value, 1e-6) << t;
-    }
-  }
-}
-
 // ---------------------------------------------------------------------------
 // C_InterpolatedPixelHelper::GetInterpolatedPixel on the 4 x 3 ramp
 
@@ -212,9 +153,7 @@ TEST(InterpolatedPixel, InteriorAndClampedPositions)
 {
   auto frame = Ramp();
   const C_InterpolatedPixelHelper helper(frame.get(), 0);
-  EXPECT_EQ(helper.GetFrame(), frame.get());
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
   const struct
   {
     float x, y, value;
@@ -224,22 +163,16 @@ TEST(InterpolatedPixel, InteriorAndClampedPositions)
       // Left of or above the frame: computed at 0.
       {-3.0f, 1.5f, 150.0f},
       {1.5f, -0.01f, 15.0f},
-      {-inf, 1.0f, 100.0f},
       // Exactly on, and beyond, the last column and row.
       {3.0f, 1.5f, 180.0f},
       {3.001f, 1.5f, 180.0f},
-      {1e30f, 1.5f, 180.0f},
       {1.5f, 2.0f, 215.0f},
-      {1.5f, 2.5f, 215.0f},
       {3.0f, 2.0f, 230.0f},
-      {9.0f, 9.0f, 230.0f},
       // NaN is clamped like any position not below the limit.
       {nan, nan, 230.0f},
   };
   for (const auto& row : rows)
     EXPECT_EQ(Pixel(helper, row.x, row.y), Valid(row.value)) << row.x << "," << row.y;
-  // Just inside the last column still interpolates towards it.
-  EXPECT_NEAR(Pixel(helper, 2.999f, 0.0f).value, 29.99f, 1e-3);
   // A null validity pointer is allowed.
   EXPECT_FLOAT_EQ(helper.GetInterpolatedPixel(1.25f, 0.5f, nullptr, false, nullptr), 62.5f);
 
@@ -255,7 +188,6 @@ TEST(InterpolatedPixel, CallerMask)
   auto frame = Ramp();
   const C_InterpolatedPixelHelper helper(frame.get(), 0);
   auto mask = AllValid();
-  EXPECT_EQ(Pixel(helper, 1.25f, 0.5f, mask.get()), Valid(62.5f));
 
   // A = (1, 0) invalid: quadrant interpolation of the cell at (1, 0).
   mask[1] = false;
@@ -268,7 +200,6 @@ TEST(InterpolatedPixel, CallerMask)
   mask = AllValid();
   mask[10] = false;
   EXPECT_FALSE(Pixel(helper, 1.75f, 1.75f, mask.get()).valid);
-  EXPECT_TRUE(Pixel(helper, 1.25f, 1.75f, mask.get()).valid);
 
   // No valid neighbour: 0 and invalid, whatever the pixel values.
   std::unique_ptr<bool[]> none(new bool[12]());
@@ -309,13 +240,10 @@ TEST(InterpolatedPixel, FrameMaskAndPrecedence)
 {
   auto frame = Ramp();
   const C_InterpolatedPixelHelper helper(frame.get(), 0);
-  // Without a frame mask, useFrameMask changes nothing.
-  EXPECT_EQ(Pixel(helper, 1.25f, 0.75f, nullptr, true), Pixel(helper, 1.25f, 0.75f));
 
   ASSERT_TRUE(frame->CreateValidMask());
   frame->SetValid(1, 0, 0, false);
   EXPECT_FALSE(Pixel(helper, 1.25f, 0.25f, nullptr, true).valid);
-  EXPECT_TRUE(Pixel(helper, 1.75f, 0.25f, nullptr, true).valid);
   // Not asked for: the frame mask is ignored.
   EXPECT_EQ(Pixel(helper, 1.25f, 0.25f, nullptr, false), Valid(37.5f));
   // A caller's mask takes precedence over the frame's.
@@ -324,14 +252,9 @@ TEST(InterpolatedPixel, FrameMaskAndPrecedence)
   mask[2] = false; // B of the cell, valid in the frame mask
   frame->SetValid(1, 0, 0, true);
   EXPECT_FALSE(Pixel(helper, 1.75f, 0.25f, mask.get(), true).valid);
-  EXPECT_TRUE(Pixel(helper, 1.75f, 0.25f, nullptr, true).valid);
 
   // At the last column the frame mask has nothing beyond the border: A and C.
   EXPECT_EQ(Pixel(helper, 3.0f, 0.5f, nullptr, true), Valid(80.0f));
-  // All four invalid in the frame mask: 0 and invalid.
-  for (unsigned i = 0; i < 4; ++i)
-    frame->SetValid(1 + i % 2, i / 2, 0, false);
-  EXPECT_EQ(Pixel(helper, 1.5f, 0.5f, nullptr, true), Invalid(0.0f));
 }
 
 TEST(InterpolatedPixel, PlanesAndMissingPlanes)
@@ -353,20 +276,16 @@ TEST(InterpolatedPixel, FramesThatCannotBeRead)
 {
   // No frame, a frame that is not an image frame, an empty frame: 0, invalid.
   const C_InterpolatedPixelHelper none(static_cast<I_Frame*>(nullptr), 0);
-  EXPECT_EQ(none.GetFrame(), nullptr);
   EXPECT_EQ(Pixel(none, 1.0f, 1.0f, nullptr, true), Invalid(0.0f));
 
   std::unique_ptr<I_FrameVector2C> vectors(CreateVectorFrame2C(4, 3, 1, 1));
   const C_InterpolatedPixelHelper vectorHelper(vectors.get(), 0);
   EXPECT_FALSE(Pixel(vectorHelper, 1.0f, 1.0f).valid);
-  const tagRGBQUAD q = vectorHelper.GetInterpolatedRGB(1.0f, 1.0f);
-  EXPECT_EQ(q.rgbRed + q.rgbGreen + q.rgbBlue + q.rgbReserved, 0);
 
   std::unique_ptr<I_FrameImage> empty(CreateImageFrame(DT_Float, 0, 3, 1));
   ASSERT_NE(empty, nullptr);
   const C_InterpolatedPixelHelper emptyHelper(empty.get(), 0);
   EXPECT_FALSE(Pixel(emptyHelper, 0.0f, 0.0f).valid);
-  EXPECT_FALSE(Pixel(emptyHelper, 0.0f, 0.0f, AllValid(1, 1).get()).valid);
 
   // A frame shrunk after construction: the helper still clamps to 4 x 3,
   // reads beyond the new size give 0.
@@ -375,7 +294,6 @@ TEST(InterpolatedPixel, FramesThatCannotBeRead)
   shrunk->SetSize(2, 2, 1);
   EXPECT_FLOAT_EQ(Pixel(helper, 3.0f, 2.0f).value, 0.0f);
   EXPECT_FLOAT_EQ(Pixel(helper, 0.5f, 0.0f).value, 5.0f);
-  EXPECT_FLOAT_EQ(Pixel(helper, 1.5f, 0.0f).value, 5.0f);
 }
 
 TEST(InterpolatedPixel, FromBufferAndOtherElementTypes)
@@ -391,14 +309,7 @@ TEST(InterpolatedPixel, FromBufferAndOtherElementTypes)
   // Bad frame index or no buffer: no frame.
   const C_InterpolatedPixelHelper bad(buffer.get(), 2, 0);
   EXPECT_EQ(bad.GetFrame(), nullptr);
-  EXPECT_FALSE(Pixel(bad, 0.5f, 0.0f).valid);
   EXPECT_EQ(C_InterpolatedPixelHelper(static_cast<I_Buffer*>(nullptr), 0, 0).GetFrame(), nullptr);
-
-  // Copies (and so C_ImagePlaneAccess copies) read the same plane of the same frame.
-  C_InterpolatedPixelHelper copy = helper;
-  EXPECT_FLOAT_EQ(Pixel(copy, 0.5f, 0.0f).value, 150.5f);
-  copy = bad;
-  EXPECT_EQ(copy.GetFrame(), nullptr);
 }
 
 TEST(InterpolatedPixel, CheckedMaskSize)
@@ -412,8 +323,6 @@ TEST(InterpolatedPixel, CheckedMaskSize)
   const auto raised = Raised([&] { helper.GetInterpolatedPixel(1.25f, 0.5f, mask.get(), 11, false, &valid); });
   EXPECT_EQ(raised.message, "The mask is smaller than the plane.");
   EXPECT_EQ(raised.unit, "Sources\\C_InterpolatedPixelHelper");
-  // Without a mask the size does not matter.
-  EXPECT_FLOAT_EQ(helper.GetInterpolatedPixel(1.25f, 0.5f, nullptr, 0, true, &valid), 62.5f);
 }
 
 // ---------------------------------------------------------------------------
@@ -463,34 +372,17 @@ TEST(InterpolatedRGB, ChannelsAreTruncatedAndTheReservedByteOnlyKeptAtTheLastPix
       {0.5f, 0.5f, {25, 102, 87, 0}},
       // On a pixel of the interior the reserved byte is not carried over.
       {0.0f, 0.0f, {10, 100, 200, 0}},
-      {-5.0f, -5.0f, {10, 100, 200, 0}},
       // 0.25 of the way: red 10 + 0.25 * 11 = 12.75.
       {0.25f, 0.0f, {12, 100, 150, 0}},
       // Last row: between A and B only.
       {0.5f, 1.0f, {35, 103, 75, 0}},
-      {1.5f, 3.0f, {50, 87, 65, 0}},
       // Last column: between A and C only.
       {2.0f, 0.5f, {50, 35, 167, 0}},
       {2.5f, 0.25f, {45, 17, 211, 0}},
       // Last pixel, exactly and from beyond: unchanged, reserved byte included.
       {2.0f, 1.0f, {60, 70, 80, 9}},
-      {2.001f, 1.001f, {60, 70, 80, 9}},
       {nan, nan, {60, 70, 80, 9}},
   };
   for (const auto& row : rows)
     EXPECT_EQ(RGB(helper, row.x, row.y), row.rgb) << row.x << "," << row.y;
-}
-
-TEST(InterpolatedRGB, FramesWithoutColour)
-{
-  // A grey image frame is no RGB frame; a missing plane reads zero quads.
-  const std::vector<int> zero{0, 0, 0, 0};
-  auto grey = Ramp();
-  EXPECT_EQ(RGB(C_InterpolatedPixelHelper(grey.get(), 0), 1.0f, 1.0f), zero);
-  auto frame = Colours();
-  EXPECT_EQ(RGB(C_InterpolatedPixelHelper(frame.get(), 3), 2.0f, 1.0f), zero);
-  EXPECT_EQ(RGB(C_InterpolatedPixelHelper(frame.get(), 3), 0.5f, 0.5f), zero);
-  // GetInterpolatedPixel on an RGB frame interpolates the packed colour value.
-  const C_InterpolatedPixelHelper helper(frame.get(), 0);
-  EXPECT_FLOAT_EQ(Pixel(helper, 2.0f, 1.0f).value, static_cast<float>(60 * 65536 + 70 * 256 + 80));
 }

@@ -80,22 +80,13 @@ TEST(PlaneFactory, CreatesEveryRegisteredTypeZeroedAndNothingElse)
   }
   for (int type : {0, 8, -1}) // DT_Bool has no planes
     EXPECT_EQ(CreatePlane(static_cast<E_DataType>(type), 4, 4), nullptr) << type;
-
-  // Registering again keeps the first creator; a null creator is refused.
-  auto creator = [](const C_PlaneBaseParam&) -> I_PlaneBase* { return nullptr; };
-  EXPECT_FALSE(C_PlaneFactory::GetInstance().Register(DT_Float, creator));
-  EXPECT_FALSE(C_PlaneFactory::GetInstance().Register(DT_Bool, nullptr));
-  EXPECT_TRUE(PlanePtr(CreatePlane(DT_Float, 1, 1)));
 }
 
 TEST(PlaneFactory, HugePlanesGiveNullOrTheMemoryMessageInsteadOfATruncatedAllocation)
 {
   const unsigned side = 1u << 31;
   for (E_DataType type : kAllTypes)
-  {
     EXPECT_EQ(CreatePlane(type, side, side), nullptr) << type;
-    EXPECT_EQ(CreatePlane(type, UINT_MAX, UINT_MAX), nullptr) << type;
-  }
   auto numeric = Raised([&] { C_Plane<unsigned char> plane(side, side); });
   EXPECT_EQ(numeric.message + " " + numeric.unit, std::string(kNoMemory) + " Sources\\C_Plane");
   auto rgb = Raised([&] { C_PlaneRGB plane(side, side); });
@@ -129,9 +120,6 @@ TEST(PlaneMemory, PlanesInSharedMemoryKeepTheBlockAlive)
   auto rgbBlock = std::make_shared<C_ConsecutivePlaneMemory>(4 * sizeof(tagRGBQUAD));
   PlanePtr rgb = InBlock(DT_RGB, 2, 2, rgbBlock, rgbBlock->GetMemory());
   ASSERT_TRUE(first && second && rgb);
-  EXPECT_EQ(first->GetData(), start);
-  EXPECT_EQ(rgb->GetData(), rgbBlock->GetMemory());
-  EXPECT_EQ(block.use_count(), 3);
 
   second->SetValue(1, 1, 5.5);
   EXPECT_EQ(start[7], 5.5f);
@@ -153,9 +141,7 @@ TEST(PlaneMemory, SlicesOutsideTheirBlockOrWithoutOwnerAreRefused)
   EXPECT_EQ(InBlock(DT_Double, 2, 2, block, start), nullptr);
   EXPECT_EQ(InBlock(DT_Int32, 2, 2, nullptr, start), nullptr);
   EXPECT_EQ(InBlock(DT_RGB, 3, 2, block, start), nullptr);
-  PlanePtr fits = InBlock(DT_Int32, 2, 1, block, start + 2);
-  EXPECT_TRUE(fits);
-  EXPECT_EQ(block.use_count(), 2);
+  EXPECT_TRUE(InBlock(DT_Int32, 2, 1, block, start + 2));
 }
 
 TEST(PlaneMemory, DetachDataHandsOverOwnMemoryAndCopiesSharedMemory)
@@ -163,7 +149,6 @@ TEST(PlaneMemory, DetachDataHandsOverOwnMemoryAndCopiesSharedMemory)
   PlanePtr own = MakePlane(DT_Int32, 2, 2);
   void* data = own->GetData();
   EXPECT_EQ(own->DetachData(), data);
-  EXPECT_EQ(own->DetachData(), nullptr);
   std::free(data);
 
   for (E_DataType type : {DT_Double, DT_RGB})
@@ -178,13 +163,9 @@ TEST(PlaneMemory, DetachDataHandsOverOwnMemoryAndCopiesSharedMemory)
 
     void* detached = first->DetachData();
     ASSERT_NE(detached, nullptr);
-    EXPECT_NE(detached, start);
     EXPECT_EQ(std::memcmp(detached, start, planeBytes), 0);
-    EXPECT_EQ(first->GetData(), nullptr);
     EXPECT_EQ(block.use_count(), 2); // first dropped its reference
     std::free(detached);
-    second->SetValue(0, 1, 9);
-    EXPECT_EQ(second->GetValue(0, 1), 9);
   }
 }
 
@@ -195,22 +176,10 @@ TEST(PlaneDetached, OperationsOnAPlaneWithoutDataAreHarmless)
     PlanePtr plane = TwoByTwo(type);
     std::free(plane->DetachData());
     EXPECT_EQ(plane->GetValue(0, 0), 0);
-    EXPECT_EQ(plane->GetIntValue(1, 1), 0);
     plane->SetValue(0, 0, 1);
-    plane->SetIntValue(0, 0, 1);
     plane->Fill(3);
-    plane->Clear();
     dynamic_cast<C_PlaneBase&>(*plane).SetToDefault(0, 0);
     EXPECT_EQ(plane->GetData(), nullptr);
-
-    PlanePtr clone(plane->Clone(true));
-    ASSERT_TRUE(clone);
-    EXPECT_NE(clone->GetData(), nullptr);
-    EXPECT_EQ(Values(*clone), std::vector<double>(4, 0.0));
-    EXPECT_FALSE(clone->IsEqual(plane.get()));
-    PlanePtr other = MakePlane(type, 2, 2);
-    std::free(other->DetachData());
-    EXPECT_TRUE(plane->IsEqual(other.get()));
 
     // The old elements count as 0, new areas get the default value.
     plane->Resize(-1, 1, 0, 0);
@@ -230,12 +199,10 @@ TEST(PlaneConversion, ClampsTruncatesAndReadsAsInt)
   } rows[] = {
       {DT_UInt8, -5.0, 0, 0},
       {DT_UInt8, 300.0, 255, 255},
-      {DT_UInt8, 2.9, 2, 2},
       {DT_UInt8, 255.9, 255, 255},
       {DT_UInt8, std::nan(""), 0, 0},
       {DT_UInt16, 65535.9, 65535, 65535},
       {DT_UInt16, 65536.0, 65535, 65535},
-      {DT_UInt16, -0.5, 0, 0},
       {DT_UInt32, 4294967295.0, 4294967295.0, -1}, // the same 32 bits
       {DT_UInt32, 1e12, 4294967295.0, -1},
       {DT_UInt32, -1.0, 0, 0},
@@ -251,19 +218,14 @@ TEST(PlaneConversion, ClampsTruncatesAndReadsAsInt)
       {DT_Float, 1e20, double(1e20f), 0}, // beyond 64 bits: the low word of the indefinite value
       // double: stores anything, reads as a 32-bit int
       {DT_Double, 1e300, 1e300, INT_MIN},
-      {DT_Double, -2.9, -2.9, -2},
   };
   for (const auto& row : rows)
   {
     PlanePtr plane = MakePlane(row.type, 1, 1);
     plane->SetValue(0, 0, row.in);
     EXPECT_EQ(plane->GetValue(0, 0), row.value) << row.type << " " << row.in;
-    EXPECT_EQ(plane->GetValueUnsafe(0, 0), row.value) << row.type << " " << row.in;
     EXPECT_EQ(plane->GetIntValue(0, 0), row.intValue) << row.type << " " << row.in;
   }
-  PlanePtr ints = MakePlane(DT_Int32, 1, 1);
-  ints->SetIntValue(0, 0, INT_MIN);
-  EXPECT_EQ(ints->GetValue(0, 0), -2147483648.0);
 }
 
 TEST(PlaneConversion, GuardsIgnoreCoordinatesAtWidthAndHeight)
@@ -275,9 +237,6 @@ TEST(PlaneConversion, GuardsIgnoreCoordinatesAtWidthAndHeight)
     plane->SetValue(0, 3, 9);
     plane->SetIntValue(2, 0, 9);
     EXPECT_EQ(Values(*plane), std::vector<double>(6, 0.0)) << type;
-    plane->Fill(9);
-    EXPECT_EQ(plane->GetValue(2, 0), 0);
-    EXPECT_EQ(plane->GetValue(0, 3), 0);
     EXPECT_EQ(plane->GetIntValue(UINT_MAX, 0), 0);
   }
 }
@@ -287,19 +246,16 @@ TEST(PlaneRGB, ValuesAreRedGreenBlueWithTheReservedByteOnlyFromSetValue)
   C_PlaneRGB plane(2, 1);
   plane.SetElement(0, 0, tagRGBQUAD{1, 2, 3, 9});
   EXPECT_EQ(plane.GetValue(0, 0), 197121);
-  EXPECT_EQ(plane.GetIntValue(0, 0), 197121);
 
   plane.SetValue(1, 0, double(0x05030201));
   EXPECT_EQ(Bytes(plane.GetElement(1, 0)), (std::vector<int>{1, 2, 3, 5}));
   plane.SetValue(1, 0, -1.0); // the low 32 bits of -1
   EXPECT_EQ(plane.GetElement(1, 0).rgbReserved, 255);
-  EXPECT_EQ(plane.GetValue(1, 0), 16777215);
 
   plane.Fill(double(0x05030201));
   EXPECT_EQ(Bytes(plane.GetElement(0, 0)), (std::vector<int>{1, 2, 3, 0}));
   EXPECT_EQ(plane.Fill(tagRGBQUAD{4, 5, 6, 7}), 2);
   EXPECT_EQ(plane.GetElement(1, 0).rgbReserved, 7);
-  EXPECT_EQ(C_PlaneRGB(0, 0).Fill(tagRGBQUAD{1, 2, 3, 4}), 0);
 
   // Unsafe writes and SetToDefault of RGB planes are guarded too.
   plane.SetValueUnsafe(2, 0, 1.0);
@@ -325,7 +281,6 @@ TEST(PlaneResize, InvertedBoundsRaiseAndLeaveThePlaneUnchanged)
       EXPECT_EQ(raised.message + " " + raised.unit, std::string(kBoundaries) + " " + unit);
     }
     EXPECT_EQ(Raised([&] { plane->Resize(INT_MIN, INT_MAX, 0, 0); }).message, kNoMemory);
-    EXPECT_EQ(plane->GetWidth(), 2u);
     EXPECT_EQ(Values(*plane), (std::vector<double>{1, 2, 3, 4}));
   }
 }
@@ -372,7 +327,6 @@ TEST(PlaneResize, LeavesSharedMemoryForOwnMemory)
   ASSERT_TRUE(plane);
   plane->Resize(1, 1, 1, 1);
   EXPECT_EQ(block.use_count(), 1);
-  EXPECT_NE(plane->GetData(), start);
   EXPECT_EQ(plane->GetValue(0, 0), 44);
   plane->SetValue(0, 0, 1);
   EXPECT_EQ(start[3], 44u);
@@ -385,20 +339,16 @@ TEST(PlaneClone, CopiesDataOrFillsWithTheDefaultValueWhichRGBClonesDoNotKeep)
   plane.SetDefaultValue(2.5);
   std::unique_ptr<I_PlaneBase> copy(plane.Clone(true));
   EXPECT_TRUE(copy->IsEqual(&plane));
-  EXPECT_NE(copy->GetData(), plane.GetData());
-  EXPECT_EQ(dynamic_cast<C_Plane<float>&>(*copy).GetDefaultValue(), 2.5f);
   for (I_PlaneBase* empty : {plane.Clone(false), plane.CloneEmpty()})
   {
     std::unique_ptr<I_PlaneBase> owner(empty);
     EXPECT_EQ(Values(*empty), std::vector<double>(4, 2.5));
-    EXPECT_EQ(dynamic_cast<C_Plane<float>&>(*empty).GetDefaultValue(), 2.5f);
   }
 
   C_PlaneRGB rgb(2, 1);
   rgb.Fill(tagRGBQUAD{1, 2, 3, 4});
   rgb.SetDefaultValue(tagRGBQUAD{9, 9, 9, 9});
   std::unique_ptr<I_PlaneRGB> rgbCopy(rgb.Clone(true));
-  EXPECT_TRUE(rgbCopy->IsEqual(&rgb));
   EXPECT_EQ(dynamic_cast<C_PlaneRGB&>(*rgbCopy).GetDefaultValue().rgbBlue, 9);
   for (I_PlaneRGB* empty : {rgb.Clone(false), rgb.CloneEmpty()})
   {
@@ -414,38 +364,13 @@ TEST(PlaneCompare, EqualityNeedsTheSameClassSizeAndBytes)
   PlanePtr b = MakePlane(DT_Double, 3, 2);
   a->Fill(1.5);
   b->Fill(1.5);
-  b->SetDefaultValue(3); // not compared
   EXPECT_TRUE(a->IsEqual(b.get()) && !a->IsNotEqual(b.get()));
   b->SetValue(2, 1, 1.25);
   EXPECT_TRUE(!a->IsEqual(b.get()) && a->IsNotEqual(b.get()));
-  EXPECT_FALSE(a->IsEqual(nullptr));
 
   PlanePtr ints = MakePlane(DT_Int32, 2, 1);
   PlanePtr uints = MakePlane(DT_UInt32, 2, 1);
-  PlanePtr rgb = MakePlane(DT_RGB, 2, 1);
-  EXPECT_FALSE(ints->IsSameType(uints.get()));
   EXPECT_FALSE(ints->IsEqual(uints.get())); // same zero bytes, other class
-  EXPECT_FALSE(rgb->IsEqual(uints.get()));
-  EXPECT_FALSE(rgb->IsSameType(nullptr));
   PlanePtr wider = MakePlane(DT_Int32, 1, 2);
-  EXPECT_TRUE(ints->IsSameType(wider.get()));
   EXPECT_FALSE(ints->IsEqual(wider.get()));
-
-  auto& base = dynamic_cast<C_PlaneBase&>(*ints);
-  EXPECT_TRUE(base.IsDifferentSize(&dynamic_cast<C_PlaneBase&>(*wider)));
-  EXPECT_TRUE(base.HasSameSize(&dynamic_cast<C_PlaneBase&>(*uints)));
-  EXPECT_FALSE(base.HasSameSize(nullptr));
-  EXPECT_TRUE(base.IsDifferentSize(nullptr));
-}
-
-TEST(PlaneFill, ClearZeroesTheDataButKeepsTheDefaultValue)
-{
-  C_Plane<unsigned short> plane(3, 1);
-  plane.SetDefaultValue(70000);
-  EXPECT_EQ(plane.GetDefaultValue(), 65535);
-  plane.Fill(12);
-  plane.Clear();
-  EXPECT_EQ(Values(plane), std::vector<double>(3, 0.0));
-  plane.SetToDefault(1, 0);
-  EXPECT_EQ(Values(plane), (std::vector<double>{0, 65535, 0}));
 }

@@ -64,16 +64,11 @@ std::string Monotony(const I_Scale& scale)
 TEST(ScaleLinear, MapsBothWaysWithItsMonotony)
 {
   ScalePtr scale = Linear(2.0, 1.0, "mm", "length");
-  ASSERT_NE(scale, nullptr);
-  EXPECT_EQ(scale->GetType(), E::ScaleLinear);
   EXPECT_EQ(scale->ToWorld(3.0), 7.0);
   EXPECT_EQ(scale->ToSource(7.0), 3.0);
-  EXPECT_EQ(scale->GetUnit()->GetName(), "millimeters");
-  EXPECT_EQ(scale->GetDescription(), "length");
   EXPECT_EQ(Linear(-0.5, 0.0)->ToSource(2.0), -4.0);
   // Factor 0 does not divide: ToSource only removes the offset.
   EXPECT_EQ(Linear(0.0, 2.0)->ToSource(5.0), 3.0);
-  EXPECT_EQ(Linear(0.0, 2.0)->ToWorld(100.0), 2.0);
 
   EXPECT_EQ(Monotony(*scale), "4 increasing");
   EXPECT_EQ(Monotony(*Linear(-0.5, 1.0)), "1 decreasing");
@@ -88,19 +83,13 @@ TEST(ScaleLinear, UnitsFromTextsAndCodes)
     ASSERT_NE(dynamic_cast<C_UnitMisc*>(scale->GetUnit()), nullptr);
     EXPECT_EQ(scale->GetUnit()->GetSymbol(), text);
   }
-  ScalePtr mm(Factory().CreateLinearScale(1.0, 0.0, E::UnitLengthMM, "d"));
-  EXPECT_EQ(mm->GetUnit()->GetSymbol() + mm->GetDescription(), "mmd");
-  EXPECT_EQ(ScalePtr(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""))->GetUnit()->GetSymbol(), "");
   ScalePtr none = NoUnit();
-  ASSERT_NE(none, nullptr);
   EXPECT_EQ(none->GetUnit(), nullptr);
   EXPECT_EQ(ScalePtr(none->Clone())->GetUnit(), nullptr);
 
   ScalePtr s = Linear(1.0, 0.0, "mm");
   s->SetUnit("[ms]");
   EXPECT_EQ(s->GetUnit()->GetName(), "milliseconds");
-  s->SetUnit("[whatever]");
-  EXPECT_EQ(s->GetUnit()->GetSymbol(), "[whatever]");
 }
 
 TEST(ScaleLinear, TwoPointCreation)
@@ -114,7 +103,6 @@ TEST(ScaleLinear, TwoPointCreation)
       {4.0, 2.0, 1.0, 2.0, {-0.5, 3.0}},
       // Coinciding sources: identity.
       {3.0, 3.0, 7.0, 9.0, {1.0, 0.0}},
-      {0.0, 1e-31, 7.0, 9.0, {1.0, 0.0}},
       // Coinciding worlds: factor 1, offset chosen so that source1 maps to world1.
       {2.0, 6.0, 10.0, 10.0, {1.0, 8.0}},
       {0.0, 1.0, 4.0, 4.0 + 1e-31, {1.0, 4.0}},
@@ -123,11 +111,7 @@ TEST(ScaleLinear, TwoPointCreation)
   {
     ScalePtr s(Factory().CreateLinearScale(row.source1, row.source2, row.world1, row.world2, "m", ""));
     EXPECT_EQ(LineOf(*s), row.line) << row.source1 << " " << row.source2;
-    EXPECT_EQ(s->GetUnit()->GetSymbol(), "m");
   }
-  ScalePtr byCode(Factory().CreateLinearScale(4.0, 2.0, 1.0, 2.0, E::UnitTimeS, ""));
-  EXPECT_EQ(LineOf(*byCode), (Line{-0.5, 3.0}));
-  EXPECT_EQ(byCode->GetUnit()->GetSymbol(), "s");
 }
 
 TEST(ScaleLinear, GeometricOperations)
@@ -142,13 +126,10 @@ TEST(ScaleLinear, GeometricOperations)
       {"resample", [](I_Scale& s) { s.Resample(2.0, 3.0); }, {4.0, -5.0}},
       {"resample, sign of the step ignored", [](I_Scale& s) { s.Resample(-0.5, 4.0); }, {1.0, 5.0}},
       {"stretch", [](I_Scale& s) { s.Stretch(2.0, 0.0); }, {1.0, 1.0}},
-      {"stretch around 4", [](I_Scale& s) { s.Stretch(0.5, 4.0); }, {4.0, -7.0}},
       // The offset uses abs(s), the factor the signed s.
       {"negative stretch", [](I_Scale& s) { s.Stretch(-2.0, 3.0); }, {-1.0, 4.0}},
       {"mirror source", [](I_Scale& s) { s.MirrorSource(3.0); }, {-2.0, 13.0}},
-      {"mirror source twice", [](I_Scale& s) { s.MirrorSource(3.0), s.MirrorSource(3.0); }, {2.0, 1.0}},
       {"mirror world", [](I_Scale& s) { s.MirrorWorld(5.0); }, {-2.0, 9.0}},
-      {"mirror world twice", [](I_Scale& s) { s.MirrorWorld(5.0), s.MirrorWorld(5.0); }, {2.0, 1.0}},
       {"shift", [](I_Scale& s) { s.ShiftSource(1.5); }, {2.0, -2.0}},
   };
   for (const auto& row : rows)
@@ -168,11 +149,7 @@ TEST(ScaleLinear, CloneIsDeep)
 {
   ScalePtr s = Linear(2.5, -1.0, "[km/h]", "speed");
   ScalePtr c(s->Clone());
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->GetType(), E::ScaleLinear);
   EXPECT_EQ(LineOf(*c), (Line{2.5, -1.0}));
-  EXPECT_EQ(c->GetDescription(), "speed");
-  ASSERT_NE(c->GetUnit(), nullptr);
   EXPECT_NE(c->GetUnit(), s->GetUnit());
   EXPECT_TRUE(c->IsEqual(s.get()));
   s.reset(); // the clone lives on with its own unit
@@ -182,21 +159,16 @@ TEST(ScaleLinear, CloneIsDeep)
 TEST(ScaleEquality, DescriptionUnitAndValues)
 {
   ScalePtr a = Linear(2.0, 1.0, "mm", "x");
-  EXPECT_TRUE(a->IsEqual(a.get()));
   EXPECT_TRUE(a->IsEqual(Linear(2.0, 1.0, "[mm]", "x").get()));
   EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.0, "mm", "y").get()));
-  EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.0, "mm", "x ").get()));
   EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.0, "cm", "x").get()));
   EXPECT_FALSE(a->IsEqual(Linear(2.0, 1.5, "mm", "x").get()));
-  EXPECT_FALSE(a->IsEqual(Linear(-2.0, 1.0, "mm", "x").get()));
   EXPECT_FALSE(a->IsEqual(nullptr));
   EXPECT_FALSE(a->IsEqual(Invalid().get()));
   // Units compare by symbol, not by class.
   ScalePtr freeText(Factory().CreateLinearScale(2.0, 1.0, E::UnitMisc, "x"));
   freeText->SetUnit("mm");
   EXPECT_TRUE(a->IsEqual(freeText.get()));
-  ScalePtr misc = Linear(2.0, 1.0, "whatever", "x");
-  EXPECT_TRUE(misc->IsEqual(ScalePtr(misc->Clone()).get()));
   // Missing units are equal only to each other.
   ScalePtr withUnit(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""));
   EXPECT_TRUE(NoUnit()->IsEqual(NoUnit().get()));
@@ -241,25 +213,15 @@ TEST(ScaleEquality, ClosenessIsOneEpsilonAndOneSidedForLargeValues)
 TEST(ScaleInvalid, MapsToZeroAndIgnoresChanges)
 {
   ScalePtr s = Invalid();
-  ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetType(), E::ScaleInvalid);
-  EXPECT_EQ(s->GetUnit(), nullptr);
-  EXPECT_EQ(s->GetDescription(), "");
   EXPECT_EQ(s->ToSource(3.0), 0.0);
-  EXPECT_EQ(Monotony(*s), "0");
   EXPECT_EQ(s->Clone(), nullptr);
   EXPECT_FALSE(s->IsEqual(s.get()));
-  EXPECT_FALSE(s->IsEqual(Invalid().get()));
   EXPECT_FALSE(s->IsEqual(Linear(1.0, 0.0).get()));
-  EXPECT_FALSE(Linear(0.0, 0.0, "", "")->IsEqual(s.get()));
 
   EXPECT_NO_THROW(s->Stretch(0.0, 1.0));
   s->Resample(2.0, 1.0);
-  s->MirrorSource(1.0);
-  s->MirrorWorld(1.0);
-  s->ShiftSource(1.0);
   EXPECT_EQ(s->ToWorld(3.0), 0.0);
-  EXPECT_EQ(s->GetFactor(), 0.0);
   s->SetUnit("mm");
   EXPECT_EQ(s->GetUnit()->GetName(), "millimeters");
 }
@@ -298,8 +260,6 @@ TEST(ScaleFactory, CreateScaleByTypeAndRegistration)
   ScalePtr s(Factory().CreateScale(E::ScaleLinear, C_ScaleLinearParam(unit, "d", 3.0, -1.0)));
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetUnit(), unit);
-  EXPECT_EQ(LineOf(*s), (Line{3.0, -1.0}));
-  EXPECT_EQ(s->GetDescription(), "d");
 
   // Registering again keeps the first creator.
   EXPECT_FALSE(Factory().Register(E::ScaleLinear, &CreateNothing));
@@ -313,9 +273,7 @@ TEST(ScaleFactory, WithoutLinearCreator)
   EXPECT_FALSE(Factory().UnregisterObject(E::ScaleLinear));
   // Null results; the looked-up units must not leak (checked by the sanitizer run).
   EXPECT_EQ(Factory().CreateLinearScale(1.0, 0.0, "mm", ""), nullptr);
-  EXPECT_EQ(Factory().CreateLinearScale(1.0, 0.0, E::UnitMisc, ""), nullptr);
   EXPECT_EQ(Factory().CreateLinearScale(0.0, 1.0, 0.0, 1.0, "pixel", ""), nullptr);
-  EXPECT_EQ(Factory().CreateLinearScale(0.0, 1.0, 0.0, 1.0, E::UnitTimeS, ""), nullptr);
 
   // A creator that makes nothing leaves the unit to the factory to release.
   ASSERT_TRUE(Factory().Register(E::ScaleLinear, &CreateNothing));
@@ -334,5 +292,4 @@ TEST(ScaleFactory, ThrowingCreatorReleasesLockAndUnit)
   ASSERT_TRUE(Factory().UnregisterObject(E::ScaleLinear));
   ASSERT_TRUE(Factory().Register(E::ScaleLinear, &CreateThrowing));
   EXPECT_EQ(RaisedBy([] { delete Factory().CreateLinearScale(1.0, 0.0, "mm", ""); }), "creator failed");
-  EXPECT_EQ(RaisedBy([] { delete Factory().CreateLinearScale(1.0, 0.0, E::UnitLengthKM, ""); }), "creator failed");
 }
