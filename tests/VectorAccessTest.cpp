@@ -123,6 +123,11 @@ TEST(VectorHelper, DisablingKeepsTheDataOfMultiChoiceFrames)
   EXPECT_FALSE(frame->IsEnabled(1, 1, 0));
   EXPECT_EQ(Raw(*frame, "U1", 1, 1, 0), 2.0);
   EXPECT_EQ(frame->GetActiveChoice(1, 1, 0), 1);
+  // The active state reads as disabled until the enabled flag is set.
+  helper.SetVectorActive(0, 1, 0, VA_Choice2);
+  EXPECT_EQ(helper.GetVectorActive(0, 1, 0), VA_Disabled);
+  frame->SetEnabled(0, 1, 0, true);
+  EXPECT_EQ(helper.GetVectorActive(0, 1, 0), VA_Choice2);
 }
 
 TEST(VectorHelper, ZeroVectorOfSingleChoiceFrameIsStoredDisabled)
@@ -141,29 +146,7 @@ TEST(VectorHelper, ZeroVectorOfSingleChoiceFrameIsStoredDisabled)
   EXPECT_TRUE(two->IsEnabled(0, 0, 0));
 }
 
-TEST(VectorHelper, ActiveStateNeedsTheEnabledFlag)
-{
-  auto frame = Make2C(3);
-  C_VectorHelper helper(frame.get());
-  helper.SetVectorActive(0, 1, 0, VA_Choice2);
-  EXPECT_EQ(helper.GetVectorActive(0, 1, 0), VA_Disabled);
-  frame->SetEnabled(0, 1, 0, true);
-  EXPECT_EQ(helper.GetVectorActive(0, 1, 0), VA_Choice2);
-}
-
-TEST(VectorHelper, OutsideTheFrameNothingHappens)
-{
-  auto frame = Make2C(1, 4, 3, 2);
-  C_VectorHelper helper(frame.get());
-  double u = 1, v = 1, w = 1;
-  EXPECT_EQ(helper.GetVector(4, 0, 0, u, v, w, VA_Choice1), VA_Disabled);
-  EXPECT_EQ(helper.GetVector(0, 0, 2, u, v, w, VA_Choice1), VA_Disabled);
-  EXPECT_EQ(u, 0.0);
-  helper.SetVector(0, 0, 2, 1.0, 1.0, 1.0);
-  EXPECT_EQ(helper.GetVectorActive(4, 0, 0), VA_Disabled);
-}
-
-TEST(VectorHelper, MaskPeakRatioAndGrid)
+TEST(VectorHelper, OutsideTheFrameMaskAndPeakRatio)
 {
   auto frame = Make2C(1);
   {
@@ -172,6 +155,11 @@ TEST(VectorHelper, MaskPeakRatioAndGrid)
     helper.SetMask(3, 2, 1, false);
     EXPECT_TRUE(helper.GetMask(3, 2, 1));
     EXPECT_EQ(helper.GetPeakRatio(3, 2, 1), 0.0);
+    double u = 1, v = 1, w = 1;
+    EXPECT_EQ(helper.GetVector(4, 0, 0, u, v, w, VA_Choice1), VA_Disabled);
+    EXPECT_EQ(helper.GetVector(0, 0, 2, u, v, w, VA_Choice1), VA_Disabled);
+    EXPECT_EQ(u, 0.0);
+    helper.SetVector(0, 0, 2, 1.0, 1.0, 1.0);
   }
   frame->CreateValidMask();
   frame->CreateComponent("Peak ratio", DT_Float);
