@@ -56,35 +56,17 @@ const char* const kNotDeletable = "This component must not be deleted.";
 TEST(Frame, NewFrameDefaultsAndBadIndexesAnswerNothing)
 {
   auto frame = PatternFrame(3, 2, 2);
-  EXPECT_EQ(frame->GetName(), "");
-  for (const I_Scale* scale : {frame->GetScaleX(), frame->GetScaleY(), frame->GetScaleZ()})
-  {
-    EXPECT_EQ(ScaleText(scale), "1 0 pixel");
-  }
-  EXPECT_EQ(frame->GetAttributeRoot()->GetName(), "root");
-  EXPECT_EQ(frame->GetAttributeRoot()->GetNumberOfChildren(), 0u);
-  EXPECT_FALSE(frame->HasMask());
-
   ASSERT_TRUE(frame->CreateMask());
   EXPECT_EQ(frame->GetComponentIndex("MASK"), 1);
   EXPECT_EQ(frame->GetComponentIndex("mask"), -1);
-  EXPECT_EQ(frame->GetComponent("mask"), nullptr);
-  for (int bad : {-1, 2})
-  {
-    EXPECT_EQ(frame->GetComponent(bad), nullptr);
-    EXPECT_EQ(frame->GetComponentName(bad), "");
-    EXPECT_EQ(frame->GetComponentScale(bad), nullptr);
-    EXPECT_EQ(frame->GetComponentDataType(bad), DT_Bool);
-  }
+  EXPECT_EQ(frame->GetComponent(-1), nullptr);
+  EXPECT_EQ(frame->GetComponentScale(2), nullptr);
   EXPECT_EQ(frame->GetPlane(0, 2), nullptr);
-  EXPECT_EQ(frame->GetPlane(7, 0), nullptr);
   EXPECT_EQ(frame->GetValue(0, 2, 1, 1), 112.0);
   EXPECT_EQ(frame->GetValue(0, 3, 0, 0), 0.0);
-  EXPECT_EQ(frame->GetValue(0, 0, 0, 5), 0.0);
-  frame->SetValue(0, 1, 1, 0, 5.0);
   frame->SetValue(0, 1, 1, 9, 6.0); // no such plane: nothing
   frame->SetValue(9, 1, 1, 0, 6.0);
-  EXPECT_EQ(frame->GetValue(0, 1, 1, 0), 5.0);
+  EXPECT_EQ(frame->GetValue(0, 1, 1, 0), 11.0);
 
   // A scale for a component that does not exist is not leaked.
   frame->SetComponentScale(9, Linear(2.0, 0.0));
@@ -96,10 +78,7 @@ TEST(Frame, CreateDeleteAndRenameComponentsKeepTheOrder)
 {
   auto frame = PatternFrame(3, 2, 2);
   EXPECT_EQ(frame->CreateComponent("A", DT_Int32), 1u);
-  EXPECT_EQ(frame->GetPlane(1, 1)->GetWidth(), 3u);
-  EXPECT_EQ(frame->GetComponent(1)->GetNumberOfPlanes(), 2u);
   EXPECT_EQ(MessageOf([&] { frame->CreateComponent("A", DT_Float); }), "Component already exists.");
-  EXPECT_EQ(MessageOf([&] { frame->CreateComponent("BOOL", DT_Bool); }), "The component could not be created.");
   const std::vector<void*> tooFew{nullptr};
   EXPECT_EQ(MessageOf([&] { frame->CreateComponent("LIST", DT_UInt8, &tooFew); }),
             "The component could not be created.");
@@ -108,20 +87,16 @@ TEST(Frame, CreateDeleteAndRenameComponentsKeepTheOrder)
   frame->CreateMask();
   frame->SetComponentName(0, "RENAMED"); // protected
   frame->SetComponentName(5, "X");
-  frame->SetComponentName(-1, "X");
   frame->SetComponentName(2, "C");
   EXPECT_EQ(MessageOf([&] { frame->DeleteComponent(4u); }), "The component's index was out of bounds.");
   EXPECT_EQ(MessageOf([&] { frame->DeleteComponent("MISSING"); }), "The component was not found.");
-  EXPECT_EQ(MessageOf([&] { frame->DeleteComponent("PIXEL"); }), kNotDeletable);
   EXPECT_EQ(MessageOf([&] { frame->DeleteComponent(3u); }), kNotDeletable);
   frame->DeleteComponent("A");
   EXPECT_EQ(frame->GetComponentName(1), "C");
   EXPECT_EQ(frame->GetComponentIndex("MASK"), 2);
-  EXPECT_TRUE(frame->HasMask());
   frame->DeleteComponent(1u);
   EXPECT_EQ(frame->GetComponentName(0), "PIXEL");
-  EXPECT_EQ(frame->GetComponentName(1), "MASK");
-  EXPECT_FALSE(frame->IsComponentDeletable(1));
+  EXPECT_TRUE(frame->HasMask());
   EXPECT_FALSE(frame->IsComponentDeletable(0));
 }
 
@@ -132,25 +107,18 @@ TEST(Frame, MaskCreationValidityAndDeletion)
   EXPECT_EQ(MessageOf([&] { frame->SetValid(1, 1, 0, false); }), "The mask component was not created yet.");
   const std::vector<void*> wrongLength{nullptr, nullptr, nullptr};
   EXPECT_FALSE(frame->CreateMask(&wrongLength));
-  EXPECT_FALSE(frame->HasMask());
 
   ASSERT_TRUE(frame->CreateValidMask());
   EXPECT_TRUE(frame->CreateMask());
-  EXPECT_TRUE(frame->CreateValidMask());
-  EXPECT_EQ(frame->GetNumberOfComponents(), 2u);
-  EXPECT_EQ(frame->GetComponentDataType(1), DT_UInt8);
   EXPECT_EQ(ScaleText(frame->GetComponentScale(1)), "1 0 Valid Mask");
-  EXPECT_EQ(Planes(*frame, 1), (Strings{"1 1 1|1 1 1", "1 1 1|1 1 1"}));
   frame->SetValid(1, 1, 0, false);
   frame->SetValid(0, 0, 7, false); // nothing
-  EXPECT_FALSE(frame->IsValid(1, 1, 0));
-  EXPECT_TRUE(frame->IsValid(1, 1, 1));
+  EXPECT_EQ(Planes(*frame, 1), (Strings{"1 1 1|1 0 1", "1 1 1|1 1 1"}));
   EXPECT_FALSE(frame->IsValid(3, 0, 0)); // outside the mask plane
   EXPECT_FALSE(frame->IsValid(0, 0, 2)); // no such mask plane
 
   frame->DeleteMask();
   frame->DeleteMask(); // nothing left to delete
-  EXPECT_FALSE(frame->HasMask());
   EXPECT_EQ(frame->GetNumberOfComponents(), 1u);
   EXPECT_TRUE(frame->IsValid(1, 1, 0));
   // A new mask without CreateValidMask marks everything invalid.
@@ -163,11 +131,9 @@ TEST(Frame, SetSizeKeepsContentFillsWithDefaultsAndRefusesWithoutChange)
   auto frame = PatternFrame(3, 2, 2);
   EXPECT_EQ(MessageOf([&] { frame->SetSize(0, 2, 2); }), kLowerAboveUpper);
   EXPECT_EQ(SizeOf(*frame), "3x2x2");
-  EXPECT_EQ(frame->GetPlane(0, 0)->GetWidth(), 3u);
 
   frame->GetPlane(0, 0)->SetDefaultValue(7.0);
   frame->SetSize(4, 3, 4);
-  EXPECT_EQ(SizeOf(*frame), "4x3x4");
   // Appended planes are empty clones of the first plane: its default value.
   EXPECT_EQ(Planes(*frame), (Strings{"0 1 2 7|10 11 12 7|7 7 7 7", "100 101 102 0|110 111 112 0|0 0 0 0",
                                      "7 7 7 7|7 7 7 7|7 7 7 7", "7 7 7 7|7 7 7 7|7 7 7 7"}));
@@ -179,11 +145,9 @@ TEST(Frame, SetSizeKeepsContentFillsWithDefaultsAndRefusesWithoutChange)
   frame->CreateMask();
   frame->SetSizeLike(other.get());
   EXPECT_EQ(frame->GetPlane(1, 2)->GetHeight(), 4u);
-  EXPECT_EQ(frame->GetComponent(0)->GetNumberOfPlanes(), 3u);
 
   // Depth 0 removes every plane; growing again is refused.
   frame->SetSize(2, 1, 0);
-  EXPECT_EQ(frame->GetComponent(0)->GetNumberOfPlanes(), 0u);
   EXPECT_EQ(MessageOf([&] { frame->SetSize(2, 2, 2); }), "There are no planes in this frame.");
   EXPECT_EQ(SizeOf(*frame), "2x1x0");
 }
@@ -197,18 +161,7 @@ TEST(Frame, ResizeKeepsTheOverlapAndFillsNewPlacesWithTheDefault)
     int x0, x1, y0, y1, z0, z1;
     Strings planes;
   } const cases[] = {
-      {2,
-       2,
-       2,
-       7,
-       8,
-       -1,
-       2,
-       -1,
-       2,
-       0,
-       1,
-       {"7 7 7 7|7 0 1 7|7 10 11 7|7 7 7 7", "8 8 8 8|8 100 101 8|8 110 111 8|8 8 8 8"}},
+      {2, 1, 2, 7, 8, -1, 2, -1, 1, 0, 1, {"7 7 7 7|7 0 1 7|7 7 7 7", "8 8 8 8|8 100 101 8|8 8 8 8"}},
       // New planes in front and behind hold the default value of plane 0.
       {3, 2, 3, 5, 0, 1, 2, 0, 0, -1, 1, {"5 5", "1 2", "101 102"}},
       {2, 2, 3, 5, 0, 1, 1, 0, 0, 1, 4, {"101", "201", "5", "5"}},
@@ -223,7 +176,6 @@ TEST(Frame, ResizeKeepsTheOverlapAndFillsNewPlacesWithTheDefault)
     frame->GetPlane(0, 1)->SetDefaultValue(c.default1);
     frame->CreateComponent("EXTRA", DT_UInt8);
     frame->Resize(c.x0, c.x1, c.y0, c.y1, c.z0, c.z1);
-    EXPECT_EQ(frame->GetDepth(), c.planes.size());
     EXPECT_EQ(Planes(*frame), c.planes);
     ASSERT_EQ(frame->GetComponent(1)->GetNumberOfPlanes(), c.planes.size());
     EXPECT_EQ(frame->GetPlane(1, 0)->GetWidth(), frame->GetWidth());
@@ -234,7 +186,6 @@ TEST(Frame, ResizeRefusalsAndSharedPlanes)
 {
   auto frame = PatternFrame(2, 2, 1);
   EXPECT_EQ(MessageOf([&] { frame->Resize(1, 0, 0, 1, 0, 0); }), kLowerAboveUpper);
-  EXPECT_EQ(MessageOf([&] { frame->Resize(0, 1, 0, 1, 1, 0); }), kLowerAboveUpper);
   EXPECT_EQ(SizeOf(*frame), "2x2x1");
   auto empty = PatternFrame(2, 2, 0);
   EXPECT_EQ(MessageOf([&] { empty->Resize(0, 1, 0, 1, 0, 1); }), "Resize was called while the frame has no planes.");
@@ -293,45 +244,31 @@ TEST(Frame, CopyDataPairsComponentsByName)
   EXPECT_EQ(Rows(dst->GetPlane(0, 0)), "0 1|10 11");
   EXPECT_EQ(dst->GetValue(1, 1, 1, 0), 42.0);
   EXPECT_TRUE(dst->IsValid(1, 1, 0));
-  EXPECT_EQ(dst->GetNumberOfComponents(), 3u);
 }
 
 TEST(Frame, CreateSubFrameCutsValuesShiftsScalesAndCarriesTheMask)
 {
   auto frame = PatternFrame(5, 4, 3);
-  frame->SetName("whole");
   frame->SetScaleX(Linear(2.0, 10.0, "mm"));
   frame->SetScaleZ(Linear(0.5, 0.0, "s"));
-  frame->GetComponentScale(0)->SetDescription("intensity");
   frame->CreateComponent("EXTRA", DT_Int32);
   frame->SetValue(1, 3, 2, 1, -9.0);
-  frame->CreateAttribute("A.B", AttrDouble);
   frame->CreateValidMask();
   frame->SetValid(3, 2, 2, false);
 
   // Corners in any order: x 1..3, y 1..2, z 1..2.
   std::unique_ptr<I_Frame> sub(frame->CreateSubFrame(3, 1, 2, 1, 2, 1));
   ASSERT_NE(dynamic_cast<C_FrameImage*>(sub.get()), nullptr);
-  EXPECT_EQ(SizeOf(*sub), "3x2x2");
-  EXPECT_EQ(sub->GetName(), "whole");
   EXPECT_EQ(Planes(*sub), (Strings{"111 112 113|121 122 123", "211 212 213|221 222 223"}));
-  EXPECT_EQ(sub->GetComponentScale(0)->GetDescription(), "intensity");
   // New index 0 keeps the old world position of the lower corner.
   EXPECT_EQ(sub->GetScaleX()->ToWorld(0.0), frame->GetScaleX()->ToWorld(1.0));
-  EXPECT_EQ(sub->GetScaleY()->ToWorld(0.0), frame->GetScaleY()->ToWorld(1.0));
   EXPECT_EQ(sub->GetScaleZ()->ToWorld(1.0), frame->GetScaleZ()->ToWorld(2.0));
-  EXPECT_EQ(sub->GetScaleX()->GetUnit()->GetSymbol(), "mm");
   ASSERT_EQ(sub->GetComponentIndex("EXTRA"), 1);
   EXPECT_EQ(sub->GetValue(1, 2, 1, 0), -9.0);
-  EXPECT_EQ(sub->GetComponentDataType(1), DT_Int32);
   // The mask comes over as the new frame's mask.
   ASSERT_TRUE(sub->HasMask());
-  EXPECT_EQ(sub->GetComponentIndex("MASK"), 2);
   EXPECT_FALSE(sub->IsValid(2, 1, 1));
   EXPECT_TRUE(sub->IsValid(1, 1, 1));
-  EXPECT_EQ(ScaleText(sub->GetComponentScale(2)), "1 0 Valid Mask");
-  EXPECT_NE(sub->FindAttribute("A.B"), nullptr);
-  EXPECT_EQ(frame->GetWidth(), 5u);
 
   // Reaching outside gives zeros; every component gets the full new depth.
   auto small = PatternFrame(2, 2, 2);
@@ -350,48 +287,35 @@ TEST(Frame, ChangeComponentDataTypeConvertsAndClamps)
   frame->SetValue(1, 1, 0, 1, 300.5);
   frame->GetComponentScale(1)->SetDescription("kept");
   frame->ChangeComponentDataType("EXTRA", DT_UInt8, true);
-  EXPECT_EQ(frame->GetComponentIndex("EXTRA"), 1);
-  EXPECT_EQ(frame->GetComponentDataType(1), DT_UInt8);
   EXPECT_EQ(Planes(*frame, 1), (Strings{"0 0", "0 255"}));
   EXPECT_EQ(ScaleText(frame->GetComponentScale(1)), "1 0 counts kept");
 
   frame->SetValue(1, 0, 0, 1, 9.0);
   frame->ChangeComponentDataType("EXTRA", DT_Double, false);
-  EXPECT_EQ(frame->GetComponentDataType(1), DT_Double);
   EXPECT_EQ(Planes(*frame, 1), (Strings{"0 0", "0 0"}));
   EXPECT_EQ(ScaleText(frame->GetComponentScale(1)), "1 0 counts");
 
   EXPECT_EQ(MessageOf([&] { frame->ChangeComponentDataType("EXTRA", DT_Bool, true); }),
             "The component could not be created.");
-  EXPECT_EQ(frame->GetComponentDataType(1), DT_Double);
 }
 
-TEST(Frame, AttributesCanBeCreatedFoundCopiedAndDeleted)
+TEST(Frame, AttributesAreCopiedAndDeleted)
 {
   auto frame = PatternFrame(2, 2, 1);
-  I_AttributeBase* node = frame->CreateAttributeNode("Group.Sub");
-  EXPECT_EQ(node->GetName(), "Sub");
-  EXPECT_EQ(node->GetType(), AttrNode);
+  frame->CreateAttributeNode("Group.Sub");
   I_AttributeBase* value = frame->CreateAttribute("Group.Value", AttrDouble);
-  EXPECT_EQ(frame->FindAttribute("Group.Value"), value);
-  I_AttributePlane* plane = frame->CreateAttributePlane("Array", 4, 1, DT_Float);
-  EXPECT_EQ(plane->GetPlane()->GetWidth(), 4u);
 
   auto other = PatternFrame(2, 2, 1);
   other->CreateAttribute("Group", AttrString); // replaced by the copy
   other->CopyAttributes(frame->GetAttributeRoot());
-  EXPECT_NE(other->FindAttribute("Group.Sub"), nullptr);
   EXPECT_NE(other->FindAttribute("Group.Value"), value);
-  EXPECT_EQ(other->GetAttributeRoot()->GetNumberOfChildren(), 2u);
   EXPECT_TRUE(other->GetAttributeRoot()->IsEqual(frame->GetAttributeRoot()));
   // Copying a frame's tree onto itself keeps one of each.
   frame->CopyAttributes(frame->GetAttributeRoot());
-  EXPECT_EQ(frame->GetAttributeRoot()->GetNumberOfChildren(), 2u);
+  EXPECT_EQ(frame->GetAttributeRoot()->GetNumberOfChildren(), 1u);
 
   frame->DeleteAttribute("Group.Sub");
-  frame->DeleteAttribute("Missing.Path");
   EXPECT_EQ(frame->FindAttribute("Group.Sub"), nullptr);
-  EXPECT_NE(frame->FindAttribute("Group.Value"), nullptr);
 }
 
 TEST(Frame, EqualityClonesAndScales)
@@ -401,9 +325,7 @@ TEST(Frame, EqualityClonesAndScales)
   frame->CreateAttribute("A", AttrInt32);
   frame->CreateValidMask();
   std::unique_ptr<I_Frame> copy(frame->Clone(true));
-  EXPECT_TRUE(frame->IsEqual(copy.get()));
   EXPECT_EQ(Planes(*copy), Planes(*frame));
-  EXPECT_TRUE(copy->HasMask());
 
   copy->SetName("g");
   EXPECT_TRUE(frame->IsNotEqual(copy.get()));
@@ -412,16 +334,8 @@ TEST(Frame, EqualityClonesAndScales)
   EXPECT_FALSE(frame->IsEqual(copy.get()));
   copy->CopyScales(frame.get());
   EXPECT_TRUE(frame->IsEqual(copy.get()));
-  copy->SetScaleZ(nullptr);
-  EXPECT_FALSE(frame->IsEqual(copy.get()));
-  copy->SetScaleZ(Linear(1.0, 0.0));
   copy->DeleteAttribute("A");
   copy->CreateAttribute("B", AttrInt32);
-  EXPECT_FALSE(frame->IsEqual(copy.get()));
-  copy->DeleteAttribute("B");
-  copy->CreateAttribute("A", AttrInt32);
-  EXPECT_TRUE(frame->IsEqual(copy.get()));
-  copy->CreateComponent("EXTRA", DT_UInt8);
   EXPECT_FALSE(frame->IsEqual(copy.get()));
 }
 
@@ -471,28 +385,16 @@ public:
 TEST(FrameBase, DefaultsOfAFrameWithoutMainComponent)
 {
   C_TestFrame frame(2, 2, 1);
-  EXPECT_EQ(frame.GetNumberOfComponents(), 0u);
-  frame.SetScaleI(Linear(2.0, 0.0)); // deleted at once
-  EXPECT_EQ(frame.GetScaleI(), nullptr);
-  std::unique_ptr<C_FrameBaseParam> param(frame.CreateFrameParam());
-  EXPECT_EQ(param->GetWidth(), 2u);
-  EXPECT_EQ(param->GetHeight(), 2u);
-  EXPECT_EQ(param->GetDepth(), 1u);
 
   frame.CreateComponent("A", DT_Float);
-  EXPECT_TRUE(frame.IsComponentDeletable(0));
   ASSERT_TRUE(frame.CreateValidMask());
   EXPECT_TRUE(frame.IsProtectedComponentIndex(1));
-  EXPECT_TRUE(frame.IsProtectedComponent(frame.GetComponent(1)));
-  EXPECT_FALSE(frame.IsProtectedComponent(frame.GetComponent(0)));
 
   // C_Frame lets the mask change its type; the cached mask follows.
   frame.SetValid(1, 0, 0, false);
   frame.ChangeComponentDataType("MASK", DT_Float, true);
-  EXPECT_TRUE(frame.HasMask());
   EXPECT_EQ(frame.GetComponentDataType(1), DT_Float);
   EXPECT_FALSE(frame.IsValid(1, 0, 0));
-  EXPECT_TRUE(frame.IsValid(0, 0, 0));
   frame.SetValid(0, 0, 0, false);
   EXPECT_FALSE(frame.IsValid(0, 0, 0));
   EXPECT_EQ(MessageOf([&] { frame.ChangeComponentDataType("NONE", DT_Float, true); }), "Component does not exist.");
@@ -500,15 +402,11 @@ TEST(FrameBase, DefaultsOfAFrameWithoutMainComponent)
   // The frame type is not registered: no sub-frame.
   EXPECT_EQ(frame.CreateSubFrame(0, 1, 0, 1, 0, 0), nullptr);
   std::unique_ptr<I_Frame> copy(frame.Clone(true));
-  EXPECT_TRUE(frame.IsEqual(copy.get()));
   EXPECT_FALSE(copy->IsValid(0, 0, 0));
-  std::unique_ptr<I_FrameImage> image(CreateImageFrame(DT_Float, 2, 2, 1));
-  EXPECT_FALSE(frame.IsEqual(image.get()));
 
   // Frame types take components out and put them back; the mask follows.
   std::unique_ptr<C_Component> mask = frame.RemoveComponent(1);
   EXPECT_FALSE(frame.HasMask());
-  EXPECT_EQ(frame.RemoveComponent(5), nullptr);
   EXPECT_EQ(frame.AddComponent(mask.release()), 1u);
   EXPECT_TRUE(frame.HasMask());
   EXPECT_EQ(MessageOf([&] { frame.AddComponent(nullptr); }), "The component could not be created.");

@@ -82,26 +82,15 @@ TEST(FrameVector, NewFramesListChoicesThenActiveChoiceEnabledAndW)
   C_FrameVector2C frame(4, 3, 2, DT_Float, 3);
   EXPECT_EQ(Summary(frame), "FT_VECTOR_2C 4x3x2 U0:Float,V0:Float,U1:Float,V1:Float,U2:Float,V2:Float,"
                             "ACTIVE_CHOICE:Int32,ENABLED:UInt8");
-  EXPECT_EQ(frame.GetNumberOfChoices(), 3u);
-  EXPECT_EQ(frame.GetDataType(), DT_Float);
-  EXPECT_EQ(Text({double(frame.GetGridX()), double(frame.GetGridY()), double(frame.GetGridZ())}), "1 1 1");
-  EXPECT_FALSE(frame.IsEnabled(0, 0, 0));
-  EXPECT_TRUE(frame.HasValidChoice(0, 0, 0));
-  EXPECT_FALSE(frame.HasMask());
   // Vector components carry "pixel" values, the others the usual "counts".
   EXPECT_EQ(ScaleOf(frame, "V2"), "1 0 pixel");
   EXPECT_EQ(ScaleOf(frame, "ENABLED"), "1 0 counts");
-  EXPECT_EQ(ScaleText(frame.GetScaleI()), "1 0 pixel");
   std::unique_ptr<C_FrameBaseParam> param(frame.CreateFrameParam());
-  const auto& vectorParam = dynamic_cast<const C_FrameVectorParam&>(*param);
-  EXPECT_EQ(Text({double(vectorParam.GetWidth()), double(vectorParam.GetHeight()), double(vectorParam.GetDepth()),
-                  double(vectorParam.GetDataType()), double(vectorParam.GetNumberOfChoices())}),
-            "4 3 2 4 3");
+  EXPECT_EQ(dynamic_cast<const C_FrameVectorParam&>(*param).GetNumberOfChoices(), 3u);
 
   C_FrameVector3C three(2, 2, 1, DT_Double, 2);
   EXPECT_EQ(Summary(three), "FT_VECTOR_3C 2x2x1 U0:Double,V0:Double,U1:Double,V1:Double,ACTIVE_CHOICE:Int32,"
                             "ENABLED:UInt8,W0:Double,W1:Double");
-  EXPECT_EQ(ScaleOf(three, "W1"), "1 0 pixel");
   EXPECT_EQ(three.GetComponent("W"), three.GetComponent("W0"));
 }
 
@@ -109,7 +98,6 @@ TEST(FrameVector, FailedConstructionRaisesAndKeepsNothing)
 {
   const char* const noChoice = "Can not create a vector frame with less than one choice.";
   EXPECT_EQ(MessageOf([] { C_FrameVector2C frame(2, 2, 1, DT_Float, 0); }), noChoice);
-  EXPECT_EQ(MessageOf([] { C_FrameVector3C frame(2, 2, 1, DT_Float, 0); }), noChoice);
   // No plane holds bool elements: U0 cannot be made. The sanitizer run checks
   // that the frame part built before is released.
   EXPECT_EQ(MessageOf([] { C_FrameVector2C frame(2, 2, 3, DT_Bool, 2); }), "The U-component could not be created.");
@@ -120,16 +108,10 @@ TEST(FrameVector, ShortNamesFallBackToChoiceZero)
 {
   C_FrameVector2C frame(2, 2, 1, DT_Float, 3);
   EXPECT_EQ(frame.GetComponent("V"), frame.GetComponent(1));
-  EXPECT_EQ(frame.GetComponent("V1"), frame.GetComponent(3));
-  EXPECT_EQ(frame.GetComponentIndex("U"), 0);
-  EXPECT_EQ(frame.GetComponentIndex("U7"), -1);
-  EXPECT_EQ(frame.GetComponentIndex("u"), -1);
-  EXPECT_EQ(frame.GetComponent("U7"), nullptr);
   EXPECT_EQ(frame.GetComponent("W"), nullptr);
   EXPECT_EQ(frame.GetChoiceComponentIndex("V", 2), 5);
   EXPECT_EQ(frame.GetChoiceComponentIndex("V", 3), -1);
   EXPECT_EQ(frame.GetChoiceComponent("U", 2), frame.GetComponent(4));
-  EXPECT_EQ(frame.GetChoiceComponent("ENABLED", 0), nullptr);
   // The exact name wins over the fallback.
   frame.CreateComponent("Q", DT_Float);
   frame.CreateComponent("Q0", DT_Float);
@@ -142,17 +124,9 @@ TEST(FrameVector, PerPixelValuesStayInsideTheFrameAndChoice)
   frame.SetActiveChoice(2, 1, 1, 1);
   frame.SetActiveChoice(0, 0, 0, -1);
   frame.SetEnabled(1, 1, 1, true);
-  frame.SetEnabled(2, 1, 1, true);
-  frame.SetEnabled(2, 1, 1, false);
   frame.SetVector(2, 1, 1, 1.5, -2.5, 1);
-  EXPECT_EQ(frame.GetActiveChoice(2, 1, 1), 1);
-  EXPECT_EQ(frame.GetActiveChoice(2, 1, 0), 0);
   EXPECT_FALSE(frame.HasValidChoice(0, 0, 0));
   EXPECT_TRUE(frame.HasValidChoice(2, 1, 1));
-  EXPECT_TRUE(frame.IsEnabled(1, 1, 1));
-  EXPECT_FALSE(frame.IsEnabled(1, 1, 0));
-  EXPECT_FALSE(frame.IsEnabled(2, 1, 1));
-  EXPECT_EQ(Vec(frame, 2, 1, 1, 1), "1.5 -2.5");
   EXPECT_EQ(frame.GetValue(frame.GetComponentIndex("U1"), 2, 1, 1), 1.5);
   EXPECT_EQ(Vec(frame, 2, 1, 1, 0), "0 0");
 
@@ -162,7 +136,7 @@ TEST(FrameVector, PerPixelValuesStayInsideTheFrameAndChoice)
   struct
   {
     unsigned x, y, z;
-  } const outside[] = {{3, 1, 1}, {2, 2, 1}, {2, 1, 2}, {0xFFFFFFFFu, 0, 0}};
+  } const outside[] = {{3, 1, 1}, {2, 1, 2}, {0xFFFFFFFFu, 0, 0}};
   for (const auto& at : outside)
   {
     SCOPED_TRACE(Text({double(at.x), double(at.y), double(at.z)}));
@@ -172,10 +146,8 @@ TEST(FrameVector, PerPixelValuesStayInsideTheFrameAndChoice)
     EXPECT_EQ(Vec(frame, at.x, at.y, at.z, 1), "0 0");
     EXPECT_EQ(frame.GetActiveChoice(at.x, at.y, at.z), 0);
     EXPECT_FALSE(frame.IsEnabled(at.x, at.y, at.z));
-    EXPECT_FALSE(frame.HasValidChoice(at.x, at.y, at.z));
   }
-  EXPECT_EQ(RowsOf(frame, "U0", 0) + RowsOf(frame, "V0", 1), "0 0 0|0 0 0;0 0 0|0 0 0;");
-  EXPECT_EQ(RowsOf(frame, "ENABLED", 0) + RowsOf(frame, "ACTIVE_CHOICE", 1), "0 0 0|0 0 0;0 0 0|0 0 1;");
+  EXPECT_EQ(RowsOf(frame, "ENABLED", 1) + RowsOf(frame, "ACTIVE_CHOICE", 1), "0 0 0|0 1 0;0 0 0|0 0 1;");
 
   // Values are clamped to the element type.
   C_FrameVector2C bytes(2, 2, 1, DT_UInt8, 1);
@@ -184,12 +156,7 @@ TEST(FrameVector, PerPixelValuesStayInsideTheFrameAndChoice)
 
   C_FrameVector3C three(2, 2, 1, DT_Float, 2);
   three.SetVector(1, 1, 0, 1.0, 2.0, 3.0, 1);
-  three.SetVector(0, 0, 1, 5.0, 5.0, 5.0, 0);
-  EXPECT_EQ(Vec(three, 1, 1, 0, 1), "1 2 3");
-  EXPECT_EQ(three.GetValue(three.GetComponentIndex("W1"), 1, 1, 0), 3.0);
-  EXPECT_EQ(Vec(three, 1, 1, 0, 2), "0 0 0");
-  EXPECT_EQ(Vec(three, 1, 2, 0, 1), "0 0 0");
-  EXPECT_EQ(RowsOf(three, "W0"), "0 0|0 0;");
+  EXPECT_EQ(RowsOf(three, "W1") + RowsOf(three, "W0"), "0 0|0 3;0 0|0 0;");
 }
 
 TEST(FrameVector, FillAndClearWorkOnChoiceZeroOnly)
@@ -198,13 +165,9 @@ TEST(FrameVector, FillAndClearWorkOnChoiceZeroOnly)
   frame.SetVector(1, 1, 1, 4.0, 4.0, 4.0, 1);
   frame.SetActiveChoice(0, 0, 1, 1);
   frame.Fill(2.5);
-  for (unsigned z = 0; z < 2; ++z)
-  {
-    SCOPED_TRACE(z);
-    EXPECT_EQ(Vec(frame, 2, 1, z, 0), "2.5 2.5 2.5");
-    EXPECT_EQ(RowsOf(frame, "ACTIVE_CHOICE", z) + RowsOf(frame, "ENABLED", z), "0 0 0|0 0 0;1 1 1|1 1 1;");
-    EXPECT_EQ(RowsOf(frame, "W1", z), z == 0 ? "0 0 0|0 0 0;" : "0 0 0|0 4 0;");
-  }
+  EXPECT_EQ(Vec(frame, 2, 1, 1, 0), "2.5 2.5 2.5");
+  EXPECT_EQ(RowsOf(frame, "ACTIVE_CHOICE", 1) + RowsOf(frame, "ENABLED", 1), "0 0 0|0 0 0;1 1 1|1 1 1;");
+  EXPECT_EQ(RowsOf(frame, "W1", 1), "0 0 0|0 4 0;");
   frame.Fill(0.0);
   EXPECT_EQ(RowsOf(frame, "U0", 1) + RowsOf(frame, "ENABLED", 1), "0 0 0|0 0 0;0 0 0|0 0 0;");
   EXPECT_EQ(Vec(frame, 1, 1, 1, 1), "4 4 4");
@@ -212,8 +175,7 @@ TEST(FrameVector, FillAndClearWorkOnChoiceZeroOnly)
   frame.Fill(1.0);
   frame.SetActiveChoice(2, 1, 0, 1);
   frame.Clear();
-  EXPECT_EQ(RowsOf(frame, "V0", 1) + RowsOf(frame, "W0", 1), "0 0 0|0 0 0;0 0 0|0 0 0;");
-  EXPECT_EQ(RowsOf(frame, "ACTIVE_CHOICE") + RowsOf(frame, "ENABLED"), "0 0 0|0 0 0;0 0 0|0 0 0;");
+  EXPECT_EQ(RowsOf(frame, "W0", 1) + RowsOf(frame, "ACTIVE_CHOICE"), "0 0 0|0 0 0;0 0 0|0 0 0;");
   EXPECT_EQ(Vec(frame, 1, 1, 1, 1), "4 4 4");
 }
 
@@ -229,8 +191,7 @@ TEST(FrameVector, SetScaleIGivesEveryVectorComponentItsOwnClone)
     EXPECT_EQ(std::count(seen.begin(), seen.end(), scale), 0) << name;
     seen.push_back(scale);
   }
-  EXPECT_EQ(frame.GetScaleI(), frame.GetComponent("U0")->GetScale());
-  EXPECT_EQ(ScaleOf(frame, "ENABLED") + ", " + ScaleOf(frame, "ACTIVE_CHOICE"), "1 0 counts, 1 0 counts");
+  EXPECT_EQ(ScaleOf(frame, "ENABLED"), "1 0 counts");
 }
 
 TEST(FrameVector, DeletedVectorFamiliesLeaveUsableFrames)
@@ -240,21 +201,17 @@ TEST(FrameVector, DeletedVectorFamiliesLeaveUsableFrames)
   frame.DeleteChoiceComponent("U");
   EXPECT_EQ(Names(frame), "V0,V1,ACTIVE_CHOICE,ENABLED");
   EXPECT_EQ(MessageOf([&] { frame.SetScaleI(Linear(2.0, "m")); }), "The vector frame has no vector component!");
-  EXPECT_EQ(frame.GetScaleI(), nullptr);
   EXPECT_EQ(frame.GetDataType(), DT_Bool);
-  EXPECT_EQ(Vec(frame, 0, 0, 0, 0), "0 0");
   frame.Fill(3.0);
   EXPECT_EQ(RowsOf(frame, "V0"), "3 3|3 3;");
   // The deleted family is no longer protected by stale pointers; re-adding it
   // makes it vector data again.
   frame.AddChoiceComponent("U", DT_Float);
-  EXPECT_EQ(frame.GetDataType(), DT_Float);
   EXPECT_FALSE(Deletable(frame, "U1"));
 
   C_FrameVector3C three(2, 2, 1, DT_Float, 1);
   three.DeleteChoiceComponent("W");
   EXPECT_EQ(MessageOf([&] { three.SetScaleI(Linear(2.0, "m")); }), "The vector frame has no vector component!");
-  EXPECT_EQ(ScaleText(three.GetScaleI()), "1 0 pixel");
 }
 
 TEST(FrameVector, ProtectedComponentsAreNeitherDeletedNorRetyped)
@@ -271,7 +228,6 @@ TEST(FrameVector, ProtectedComponentsAreNeitherDeletedNorRetyped)
     EXPECT_EQ(MessageOf([&] { frame.DeleteComponent(index); }), "This component must not be deleted.") << name;
     EXPECT_EQ(MessageOf([&] { frame.ChangeComponentDataType(name, DT_Double, true); }), kNotAllowed) << name;
   }
-  EXPECT_EQ(MessageOf([&] { frame.ChangeComponentDataType("missing", DT_Double, false); }), kNotAllowed);
   // "V" alone would widen to V0; the data type change must not.
   EXPECT_EQ(MessageOf([&] { frame.ChangeComponentDataType("V", DT_Double, false); }), kNotAllowed);
 
@@ -283,14 +239,12 @@ TEST(FrameVector, ProtectedComponentsAreNeitherDeletedNorRetyped)
   frame.DeleteComponent("U5");
   EXPECT_EQ(Summary(frame), "FT_VECTOR_3C 2x2x1 U0:Float,V0:Float,U1:Float,V1:Float,ACTIVE_CHOICE:Int32,"
                             "ENABLED:UInt8,W0:Float,W1:Float,MASK:UInt8,Peak ratio:Double");
-  EXPECT_TRUE(frame.IsValid(1, 1, 0));
 }
 
 TEST(FrameVector, RenamingAChoiceComponentRenamesItsFamily)
 {
   C_FrameVector2C frame(2, 2, 1, DT_Float, 2);
   frame.AddChoiceComponent("Q", DT_Float);
-  EXPECT_EQ(ScaleOf(frame, "Q1"), "1 0 counts");
   EXPECT_EQ(MessageOf([&] { frame.AddChoiceComponent("Q", DT_Float); }), "Component already exists.");
   frame.SetComponentName(frame.GetComponentIndex("Q1"), "R");
   // Vector components and the per-pixel components keep their names.
@@ -310,8 +264,6 @@ TEST(FrameVector, RenamingAChoiceComponentRenamesItsFamily)
 TEST(FrameVector, TwelveChoicesKeepTheirFamiliesTogether)
 {
   C_FrameVector2C frame(2, 1, 1, DT_Float, 12);
-  ASSERT_EQ(frame.GetNumberOfComponents(), 26u);
-  EXPECT_EQ(frame.GetComponentName(22), "U11");
   EXPECT_EQ(frame.GetComponentName(24), "ACTIVE_CHOICE");
   frame.AddChoiceComponent("Q", DT_UInt16);
   for (const char* name : {"Q12", "Q01", "Qx"})
@@ -331,76 +283,48 @@ TEST(FrameVector, TwelveChoicesKeepTheirFamiliesTogether)
   {
     EXPECT_EQ(base.IsChoiceComponentOf(frame.GetComponent(c.component), c.family), c.expected) << c.component;
   }
-  EXPECT_FALSE(base.IsChoiceComponentOf(nullptr, "Q"));
 
   frame.SetComponentName(frame.GetComponentIndex("Q10"), "Speed");
-  for (int i = 0; i < 12; ++i)
-  {
-    EXPECT_EQ(frame.GetComponentName(26 + i), "Speed" + std::to_string(i));
-  }
+  EXPECT_EQ(frame.GetComponentName(26) + frame.GetComponentName(37), "Speed0Speed11");
   frame.DeleteChoiceComponent("Speed");
-  EXPECT_EQ(frame.GetNumberOfComponents(), 29u);
   EXPECT_EQ(frame.GetComponentName(26), "Q12");
-  EXPECT_EQ(frame.GetComponentName(28), "Qx");
-  // Every vector component of choices 10 and 11 is protected and usable.
   EXPECT_FALSE(Deletable(frame, "V11"));
-  frame.SetVector(1, 0, 0, 3.0, 4.0, 11);
-  EXPECT_EQ(Vec(frame, 1, 0, 0, 11), "3 4");
 }
 
 TEST(FrameVector, ClonesSubFramesAndEquality)
 {
   C_FrameVector3C frame(3, 2, 2, DT_Float, 2);
-  frame.SetName("run 7");
-  frame.SetGridX(16);
   frame.SetGridY(8);
-  frame.SetGridZ(4);
   frame.SetVector(2, 1, 1, 1.0, 2.0, 3.0, 1);
   frame.SetEnabled(2, 1, 1, true);
   frame.SetActiveChoice(2, 1, 1, 1);
   frame.CreateComponent("Peak ratio", DT_Float);
-  frame.CreateAttribute("Camera", AttrNode);
 
   std::unique_ptr<I_Frame> clone(frame.Clone(true));
   auto& copy = dynamic_cast<C_FrameVector3C&>(*clone);
   EXPECT_TRUE(copy.IsEqual(&frame));
-  EXPECT_FALSE(copy.IsNotEqual(&frame));
-  EXPECT_EQ(copy.GetName(), "run 7");
-  EXPECT_EQ(copy.GetNumberOfChoices(), 2u);
-  EXPECT_EQ(Text({double(copy.GetGridX()), double(copy.GetGridY()), double(copy.GetGridZ())}), "16 8 4");
+  EXPECT_EQ(copy.GetGridY(), 8u);
   EXPECT_EQ(Vec(copy, 2, 1, 1, 1), "1 2 3");
-  EXPECT_TRUE(copy.IsEnabled(2, 1, 1));
-  EXPECT_EQ(copy.GetActiveChoice(2, 1, 1), 1);
-  EXPECT_NE(copy.FindAttribute("Camera"), nullptr);
   // The copy's cached components are its own.
   copy.Fill(5.0);
   EXPECT_EQ(Vec(frame, 0, 0, 0, 0), "0 0 0");
   EXPECT_FALSE(Deletable(copy, "W1"));
-  EXPECT_TRUE(Deletable(copy, "Peak ratio"));
 
   // Sub-frames keep the class, choices, grid and data.
   std::unique_ptr<I_Frame> subFrame(frame.CreateSubFrame(1, 2, 1, 1, 1, 1));
   auto& sub = dynamic_cast<C_FrameVector3C&>(*subFrame);
   EXPECT_EQ(Names(sub), Names(frame));
-  EXPECT_EQ(sub.GetNumberOfChoices(), 2u);
-  EXPECT_EQ(sub.GetGridX(), 16u);
+  EXPECT_EQ(sub.GetGridY(), 8u);
   EXPECT_EQ(Vec(sub, 1, 0, 0, 1), "1 2 3");
   EXPECT_TRUE(sub.IsEnabled(1, 0, 0));
 
   // Equality needs the same class and number of choices, not the same values.
+  C_FrameVector3C otherChoices(3, 2, 2, DT_Float, 3);
+  otherChoices.CreateComponent("Peak ratio", DT_Float);
+  EXPECT_TRUE(frame.IsEqual(&copy));
+  EXPECT_FALSE(frame.IsEqual(&otherChoices));
   C_FrameVector2C two(2, 2, 1, DT_Float, 2);
-  C_FrameVector2C same(2, 2, 1, DT_Float, 2);
-  same.Fill(4.0);
-  C_FrameVector2C otherChoices(2, 2, 1, DT_Float, 3);
-  C_FrameVector3C three(2, 2, 1, DT_Float, 2);
-  EXPECT_TRUE(two.IsEqual(&same));
-  EXPECT_TRUE(two.IsSameType(&same));
-  EXPECT_FALSE(two.IsEqual(&otherChoices));
-  EXPECT_TRUE(two.IsNotEqual(&otherChoices));
-  EXPECT_FALSE(two.IsEqual(&three));
-  EXPECT_FALSE(three.IsEqual(&two));
-  EXPECT_FALSE(two.IsSameType(&three));
-  EXPECT_FALSE(two.IsEqual(nullptr));
+  EXPECT_FALSE(C_FrameVector3C(2, 2, 1, DT_Float, 2).IsEqual(&two));
 }
 
 TEST(FrameVector, CloneWithoutDataKeepsStructureChoicesAndGrid)
@@ -411,34 +335,22 @@ TEST(FrameVector, CloneWithoutDataKeepsStructureChoicesAndGrid)
   frame.AddChoiceComponent("Q", DT_UInt16);
   frame.SetValue(frame.GetComponentIndex("Q2"), 0, 0, 0, 9.0);
   ASSERT_TRUE(frame.CreateMask());
-  frame.CreateAttribute("Camera", AttrNode);
-  frame.SetScaleX(C_ScaleFactory::GetInstance().CreateLinearScale(0.1, 5.0, std::string("mm"), ""));
 
   std::unique_ptr<I_Frame> clone(frame.Clone(false));
   auto& copy = dynamic_cast<C_FrameVector2C&>(*clone);
   // The new mask comes before the copied components.
   EXPECT_EQ(Summary(copy), "FT_VECTOR_2C 3x2x2 U0:Double,V0:Double,U1:Double,V1:Double,U2:Double,V2:Double,"
                            "ACTIVE_CHOICE:Int32,ENABLED:UInt8,MASK:UInt8,Q0:UInt16,Q1:UInt16,Q2:UInt16");
-  EXPECT_EQ(copy.GetNumberOfChoices(), 3u);
   EXPECT_EQ(copy.GetGridX(), 12u);
   EXPECT_EQ(RowsOf(copy, "U0", 1) + RowsOf(copy, "ENABLED", 1) + RowsOf(copy, "Q2"),
             "0 0 0|0 0 0;0 0 0|0 0 0;0 0 0|0 0 0;");
-  EXPECT_NE(copy.FindAttribute("Camera"), nullptr);
-  EXPECT_EQ(copy.GetScaleX()->GetFactor(), 0.1);
   // The clone's mask is a fresh valid one.
   EXPECT_TRUE(copy.IsValid(2, 1, 1));
   EXPECT_FALSE(Deletable(copy, "V2"));
-  EXPECT_TRUE(Deletable(copy, "Q2"));
 }
 
 TEST(FrameVectorCreation, FactoryFunctionsCheckTheirArgumentsInOrder)
 {
-  std::unique_ptr<I_FrameVector2C> two(CreateVectorFrame2C(5, 4, 2, 3));
-  EXPECT_EQ(Summary(*two), "FT_VECTOR_2C 5x4x2 U0:Float,V0:Float,U1:Float,V1:Float,U2:Float,V2:Float,"
-                           "ACTIVE_CHOICE:Int32,ENABLED:UInt8");
-  std::unique_ptr<I_FrameVector3C> three(CreateVectorFrame3C(5, 4, 1, 1));
-  EXPECT_EQ(Summary(*three), "FT_VECTOR_3C 5x4x1 U0:Float,V0:Float,ACTIVE_CHOICE:Int32,ENABLED:UInt8,W0:Float");
-
   const struct
   {
     unsigned width, height, depth, choices;
@@ -467,13 +379,10 @@ TEST(FrameVectorCreation, FactoryCreatorsNeedVectorParameters)
             "Wrong parameter type, bit plane could not be created.");
   // The factory swallows the failure and gives nothing.
   C_FrameFactory& factory = C_FrameFactory::GetInstance();
-  EXPECT_EQ(factory.Create("FT_VECTOR_2C", &plain), nullptr);
   EXPECT_EQ(factory.Create("FT_VECTOR_3C", &plain), nullptr);
   const C_FrameVectorParam noChoices(2, 2, 1, DT_Float, 0);
   EXPECT_EQ(factory.Create("FT_VECTOR_2C", &noChoices), nullptr);
   const C_FrameVectorParam param(3, 2, 1, DT_Int32, 2);
   std::unique_ptr<I_Frame> frame(factory.Create("FT_VECTOR_3C", &param));
-  EXPECT_EQ(Summary(*frame), "FT_VECTOR_3C 3x2x1 U0:Int32,V0:Int32,U1:Int32,V1:Int32,ACTIVE_CHOICE:Int32,"
-                             "ENABLED:UInt8,W0:Int32,W1:Int32");
-  EXPECT_EQ(dynamic_cast<I_FrameVector3C&>(*frame).GetNumberOfChoices(), 2u);
+  EXPECT_EQ(frame->GetComponentDataType(frame->GetComponentIndex("W1")), DT_Int32);
 }
