@@ -422,16 +422,9 @@ void C_PlaneMinMaxHistogram::ProcessRGB(const I_PlaneBase& plane)
   }
 }
 
-template <typename T>
-void C_PlaneMinMaxHistogram::ProcessTyped(const I_PlaneBase& plane, const I_PlaneBase* mask)
+template <typename ForEachValue>
+void C_PlaneMinMaxHistogram::TakeValues(const ForEachValue& forEachValue)
 {
-  const T* data = static_cast<const T*>(plane.GetData());
-  const unsigned width = plane.GetWidth();
-  const unsigned height = plane.GetHeight();
-  const S_MaskView maskView(mask, width, height);
-
-  auto forEachValue = [&](auto&& f)
-  { ForEachValid(width, height, maskView, [&](std::uint64_t i) { f(static_cast<double>(data[i])); }); };
   const S_ValueRange range = RangeOf(forEachValue);
   m_count += static_cast<unsigned>(range.taken);
   // A call without values leaves the limits and the bin width alone: merging
@@ -449,6 +442,19 @@ void C_PlaneMinMaxHistogram::ProcessTyped(const I_PlaneBase& plane, const I_Plan
   PrepareHistoArray(false);
   std::uint32_t* bins = m_histogram.get();
   forEachValue([&](double value) { ++bins[BinOf(value)]; });
+}
+
+template <typename T>
+void C_PlaneMinMaxHistogram::ProcessTyped(const I_PlaneBase& plane, const I_PlaneBase* mask)
+{
+  const T* data = static_cast<const T*>(plane.GetData());
+  const unsigned width = plane.GetWidth();
+  const unsigned height = plane.GetHeight();
+  const S_MaskView maskView(mask, width, height);
+
+  auto forEachValue = [&](auto&& f)
+  { ForEachValid(width, height, maskView, [&](std::uint64_t i) { f(static_cast<double>(data[i])); }); };
+  TakeValues(forEachValue);
 }
 
 void C_PlaneMinMaxHistogram::Process(I_Frame* frame, const std::string& componentName)
@@ -537,20 +543,7 @@ void C_PlaneMinMaxHistogram::Process(I_FrameVector* frame, unsigned plane)
     }
   };
 
-  const S_ValueRange range = RangeOf(forEachVector);
-  m_count += static_cast<unsigned>(range.taken);
-  if (range.taken == 0)
-  {
-    return;
-  }
-  MergeLimits(range.smallest, range.largest);
-  if (m_percent == 100.0)
-  {
-    return;
-  }
-  PrepareHistoArray(false);
-  std::uint32_t* bins = m_histogram.get();
-  forEachVector([&](double value) { ++bins[BinOf(value)]; });
+  TakeValues(forEachVector);
 }
 
 void C_PlaneMinMaxHistogram::Finish(CMMode_t mode)

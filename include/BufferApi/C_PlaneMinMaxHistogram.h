@@ -97,6 +97,9 @@ private:
   void ProcessRGB(const I_PlaneBase& plane);
   template <typename T>
   void ProcessTyped(const I_PlaneBase& plane, const I_PlaneBase* mask);
+  //! Counts, ranges and bins the values that forEachValue hands to its callback.
+  template <typename ForEachValue>
+  void TakeValues(const ForEachValue& forEachValue);
   void CheckFinished() const;
 
   double m_percent;
