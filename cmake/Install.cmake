@@ -2,7 +2,7 @@
 # outside project can do find_package(Buffer CONFIG) and link Buffer::Buffer.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS Common Buffer
+install(TARGETS Common BufferCompression Buffer
   EXPORT BufferTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -24,3 +24,4 @@ install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/BufferConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/BufferConfigVersion.cmake
   DESTINATION ${BUFFER_CMAKE_DIR})
+install(DIRECTORY Compression/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
