@@ -23,7 +23,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_Buffer";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
@@ -107,12 +107,9 @@ I_AttributeBase* C_Buffer::InsertAttribute(const std::string& path, std::unique_
 {
   if (!m_root || !attribute)
     return nullptr;
-  I_AttributeBase* inserted = I_AttributeBase::CreatePath(m_root.get(), path, attribute.get());
-  // CreatePath leaves the attribute with the caller when the path already
-  // held a node of that name it could not replace.
-  if (inserted == attribute.get())
-    attribute.release();
-  return inserted;
+  // CreatePath takes the attribute over in every case: it inserts it, or
+  // deletes it when a second node of that name survives the replacement.
+  return I_AttributeBase::CreatePath(m_root.get(), path, attribute.release());
 }
 
 void C_Buffer::CopyAttributes(const I_AttributeBase* node)

@@ -18,7 +18,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_BufferAttributes";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! The frame a split flat name refers to; null for a global name or a frame
 //! index the buffer does not have.

@@ -11,7 +11,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_BufferLibMemory";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 namespace Detail

@@ -9,7 +9,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_CompatibleVectorPlaneAccess";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 } // namespace
 
 struct C_CompatibleVectorPlaneAccess::S_Defaults

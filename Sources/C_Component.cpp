@@ -16,7 +16,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_Component";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 std::unique_ptr<I_Scale> CloneScale(const I_Scale* scale)
 {

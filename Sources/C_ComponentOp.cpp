@@ -15,7 +15,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_ComponentOp";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 [[noreturn]] void RaiseSourcePlane()
 {

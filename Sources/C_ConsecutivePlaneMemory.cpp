@@ -9,7 +9,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_ConsecutivePlaneMemory";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 std::size_t CheckedSize(std::uint64_t bytes)
 {

@@ -18,7 +18,7 @@ const std::string I_Frame::COMPONENT_MASK = "MASK";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_Frame";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 std::unique_ptr<I_Scale> CloneScale(const I_Scale* scale)
 {

@@ -15,7 +15,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameAttributes";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 C_FrameAttributes::C_FrameAttributes(I_Frame* frame)

@@ -8,7 +8,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameFactory";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 C_FrameFactory& C_FrameFactory::GetInstance()

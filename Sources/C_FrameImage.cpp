@@ -16,7 +16,7 @@ const std::string I_FrameImage::FT_IMAGE = "FT_IMAGE";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameImage";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! Truncation toward zero to 32 bits without the undefined behaviour of a
 //! direct double-to-unsigned cast (negative values wrap, NaN gives 0).

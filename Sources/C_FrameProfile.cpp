@@ -15,7 +15,7 @@ const std::string I_FrameProfile::FT_PROFILE = "FT_PROFILE";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameProfile";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 I_Frame* CreateFrameProfile(const C_FrameBaseParam* param)
 {

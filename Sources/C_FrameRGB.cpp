@@ -14,7 +14,7 @@ const std::string I_FrameRGB::FT_RGB = "FT_RGB";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameRGB";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 unsigned Pack(const tagRGBQUAD& value)
 {

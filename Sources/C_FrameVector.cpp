@@ -17,7 +17,7 @@ const std::string I_FrameVector::COMPONENT_ENABLED = "ENABLED";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameVector";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 bool IsDigit(char c)
 {

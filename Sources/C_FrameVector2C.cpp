@@ -1,12 +1,14 @@
 #include "C_FrameVector2C.h"
 
+#include <RTE/Exception.h>
+
 namespace BufferApi
 {
 const std::string I_FrameVector2C::FT_VECTOR_2C = "FT_VECTOR_2C";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameVector2C";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 } // namespace
 
 C_FrameVector2C::C_FrameVector2C(unsigned width, unsigned height, unsigned depth, E_DataType type,

@@ -10,7 +10,7 @@ const std::string I_FrameVector3C::FT_VECTOR_3C = "FT_VECTOR_3C";
 
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_FrameVector3C";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 } // namespace
 
 C_FrameVector3C::C_FrameVector3C(unsigned width, unsigned height, unsigned depth, E_DataType type,

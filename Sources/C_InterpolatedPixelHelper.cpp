@@ -14,7 +14,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_InterpolatedPixelHelper";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! Frame sizes as the int the arithmetic uses; no real frame comes near.
 int ToInt(unsigned size)

@@ -14,7 +14,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_Plane";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 template <typename T>

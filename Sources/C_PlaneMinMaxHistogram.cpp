@@ -19,7 +19,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_PlaneMinMaxHistogram";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! 1 / 65536: the bin width that spreads the data range over all bins.
 constexpr double kInverseBins = 1.52587890625e-05;

@@ -14,7 +14,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_PlaneRGB";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 C_PlaneRGB::C_PlaneRGB(unsigned width, unsigned height)

@@ -13,7 +13,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_ScaleLinear";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! Closeness of a value `a` of this scale to `b` of the other. The first test
 //! is deliberately one-sided (a larger than b by 1 or more fails, not the

@@ -18,7 +18,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_TypedScalarFrame";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 I_Component* PixelComponent(const I_Frame* frame)
 {

@@ -24,7 +24,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_TypedScalarGlobal";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 std::string ScaleChildName(C_TypedScalarGlobal::ScaleAxis_t axis)
 {

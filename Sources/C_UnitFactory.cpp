@@ -6,7 +6,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_UnitFactory";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 const char* const kMiscSymbol = "misc";
 } // namespace
 

@@ -9,7 +9,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_UnitRegistry";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! Creator of a unit without parameters.
 template <typename T_Unit>

@@ -16,7 +16,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_VectorHelper";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 const std::string kPeakRatio = "Peak ratio";
 
 //! A 2C vector shorter than this in both components counts as absent.

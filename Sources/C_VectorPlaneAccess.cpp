@@ -9,7 +9,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\C_VectorPlaneAccess";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 } // namespace
 
 C_VectorPlaneAccess::C_VectorPlaneAccess(const I_FrameVector* frame, unsigned plane)

@@ -9,7 +9,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\CameraFrameMapping";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 C_CameraFrameMapping::C_CameraFrameMapping(const I_Buffer* buffer)

@@ -10,7 +10,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\FrameCreation";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 //! RGB images are a frame type of their own.
 const char* FrameTypeFor(E_DataType type)

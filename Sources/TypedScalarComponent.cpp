@@ -19,7 +19,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\TypedScalarComponent";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 void CheckBuffer(const I_Buffer* buffer)
 {

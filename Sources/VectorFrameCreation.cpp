@@ -1,6 +1,3 @@
-// The creation functions of the vector frames belong to the frame creation
-// family: their failures are reported from the unit "FrameCreation".
-
 #include "VectorFrameCreation.h"
 
 #include "C_FrameVector2C.h"
@@ -18,7 +15,7 @@ namespace BufferApi
 {
 namespace
 {
-const char* const kSourceUnit = "Sources\\FrameCreation";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 // Literal names: the exported constants must not be read during start-up.
 const char* const kTypeName2C = "FT_VECTOR_2C";

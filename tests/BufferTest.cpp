@@ -1,12 +1,15 @@
 #include <BufferApi.h>
 
 #include "C_Buffer.h"
+#include "C_Attribute.h"
 #include "C_Frame.h"
 #include "FrameTestHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -322,4 +325,51 @@ TEST(Buffer, MoveContentFromLeavesTheSourceWithoutRoot)
   src->CopyAttributes(dst->GetAttributeRoot());
   src->Clear();
   EXPECT_NE(src->CreateAttribute("New", AttrInt32), nullptr);
+}
+
+namespace
+{
+//! Gives `root` two children named "A" (a Double, then an Int32 renamed from
+//! "B") and returns the second, the one a replacement of "A" leaves.
+I_AttributeBase* TwinNodesNamedA(I_AttributeBase& root)
+{
+  I_AttributeBase::CreatePath(&root, "A", new C_Attribute<double>("A", 1.5));
+  I_AttributeBase* second = I_AttributeBase::CreatePath(&root, "B", new C_Attribute<std::int32_t>("B", 7));
+  second->SetName("A");
+  return second;
+}
+} // namespace
+
+// A path whose last node has a twin of its name: the first twin is replaced,
+// the second survives and is returned, and the new attribute is deleted once
+// (a second delete shows under AddressSanitizer). The same holds for frames.
+TEST(Buffer, AttributeBesideTwoNodesOfItsNameIsDeletedOnce)
+{
+  const std::function<I_AttributeBase*(I_Buffer&)> creations[] = {
+      [](I_Buffer& b) { return b.CreateAttribute("A", AttrString); },
+      [](I_Buffer& b) { return b.CreateAttributeNode("A"); },
+      [](I_Buffer& b) { return b.CreateAttributePlane("A", 2, 2, DT_UInt8); },
+      [](I_Buffer& b) {
+        const auto source = NewBuffer();
+        source->CreateAttribute("A", AttrFloat);
+        b.CopyAttributes(source->GetAttributeRoot());
+        return b.FindAttribute("A");
+      }};
+  for (std::size_t i = 0; i < std::size(creations); ++i)
+  {
+    auto buffer = NewBuffer();
+    I_AttributeBase* survivor = TwinNodesNamedA(*buffer->GetAttributeRoot());
+    I_AttributeBase* result = creations[i](*buffer);
+    // The plane creation answers null: the survivor is no plane attribute.
+    EXPECT_EQ(result, i == 2 ? nullptr : survivor) << i;
+    ASSERT_EQ(buffer->GetAttributeRoot()->GetNumberOfChildren(), 1u) << i;
+    EXPECT_EQ(buffer->FindAttribute("A"), survivor) << i;
+    EXPECT_EQ(survivor->GetType(), AttrInt32) << i;
+  }
+
+  auto buffer = NamedFrames(1);
+  I_Frame* frame = buffer->GetFrame(0);
+  I_AttributeBase* survivor = TwinNodesNamedA(*frame->GetAttributeRoot());
+  EXPECT_EQ(frame->CreateAttribute("A", AttrString), survivor);
+  EXPECT_EQ(frame->GetAttributeRoot()->GetNumberOfChildren(), 1u);
 }

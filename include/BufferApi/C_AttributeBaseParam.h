@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <string>
 
 namespace BufferApi
@@ -7,7 +9,7 @@ namespace BufferApi
 //! Parameters of C_AttributeFactory::CreateAttribute: the name of the new
 //! attribute. Derived parameters carry what a particular kind needs; creators
 //! test the run-time type.
-class C_AttributeBaseParam
+class BUFFER_API C_AttributeBaseParam
 {
 public:
   C_AttributeBaseParam(const std::string& name)

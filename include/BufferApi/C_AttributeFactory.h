@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_AttributeBaseParam.h>
 #include <BufferApi/E_AttributeType.h>
 #include <BufferApi/I_AttributeBase.h>
@@ -10,7 +12,7 @@ namespace BufferApi
 {
 //! Creates attribute nodes by kind. Filled with the nine kinds at library
 //! start-up; not synchronised, so registrations belong to start-up only.
-class C_AttributeFactory
+class BUFFER_API C_AttributeFactory
 {
 public:
   using T_Creator = I_AttributeBase* (*)(const C_AttributeBaseParam& param);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_FrameHelperBase.h>
 
 namespace BufferApi
@@ -8,7 +10,7 @@ namespace BufferApi
 //! set of processing steps) and "FrameRotation" (bit 0: mirrored; value / 2:
 //! quarter turns), both decimal texts. Without frame nothing happens and the
 //! getters return 0.
-class C_AttributeFlagsHelper : public C_FrameHelperBase
+class BUFFER_API C_AttributeFlagsHelper : public C_FrameHelperBase
 {
 public:
   using C_FrameHelperBase::C_FrameHelperBase;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_AttributeBaseParam.h>
 
 #include <string>
@@ -9,7 +11,7 @@ namespace BufferApi
 {
 //! Name and initial value of a new C_Attribute<T>.
 template <typename T>
-class C_AttributeParam : public C_AttributeBaseParam
+class BUFFER_API C_AttributeParam : public C_AttributeBaseParam
 {
 public:
   C_AttributeParam(const std::string& name, T value)

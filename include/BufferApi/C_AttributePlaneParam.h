@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_AttributeBaseParam.h>
 #include <BufferApi/C_PlaneBaseParam.h>
 #include <BufferApi/E_DataType.h>
@@ -10,7 +12,7 @@ namespace BufferApi
 {
 //! Name, element type and size of a new plane attribute; the attribute gets
 //! a new plane of own, zeroed memory.
-class C_AttributePlaneParam : public C_AttributeBaseParam, public C_PlaneBaseParam
+class BUFFER_API C_AttributePlaneParam : public C_AttributeBaseParam, public C_PlaneBaseParam
 {
 public:
   C_AttributePlaneParam(const std::string& name, E_DataType dataType, unsigned width, unsigned height)

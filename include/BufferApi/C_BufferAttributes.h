@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/BufAttr_Type.h>
 #include <BufferApi/E_DataType.h>
 
@@ -17,7 +19,7 @@ class I_Buffer;
 //! is "Exposure" of frame 3; see Attributes::GetFrameIndexAndName). A name
 //! that cannot be split, or names a frame the buffer does not have, finds
 //! nothing. A light view: the buffer is not owned and must outlive the view.
-class C_BufferAttributes
+class BUFFER_API C_BufferAttributes
 {
 public:
   //! Raises RTE::Exception for a null buffer.

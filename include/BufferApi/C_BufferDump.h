@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <string>
 
 namespace BufferApi
@@ -12,7 +14,7 @@ class I_Scale;
 //! global attributes, then per frame its name, kind, size, scales, value
 //! range, a preview of six pixels and its component names. The dump only
 //! reads the buffer, which it does not own and which must outlive it.
-class C_BufferDump
+class BUFFER_API C_BufferDump
 {
 public:
   //! `buffer` may be null (the dump is then empty).

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <cstddef>
 
 namespace BufferApi
 {
 //! Zero-filled blocks from the C heap, releasable with free().
-class C_BufferLibMemory
+class BUFFER_API C_BufferLibMemory
 {
 public:
   //! A block of `bytes` bytes, every byte 0. A request of 0 bytes gives a

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <vector>
 
 namespace BufferApi
@@ -8,7 +10,7 @@ class I_Buffer;
 
 //! Which camera took which frame of a buffer, by the frames' "CameraName"
 //! attribute. The buffer is not owned.
-class C_CameraFrameMapping
+class BUFFER_API C_CameraFrameMapping
 {
 public:
   //! Raises RTE::Exception for a null buffer.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_VectorActive.h>
 
 #include <cmath>
@@ -21,7 +23,7 @@ class I_FrameVector;
 //! frame must outlive the access object and keep its components and planes.
 //! Any number of choices is served. The hot operations are defined here so
 //! that loops over an access object of known type are inlined.
-class C_CompatibleVectorPlaneAccess
+class BUFFER_API C_CompatibleVectorPlaneAccess
 {
 public:
   //! Raises "C_CompatibleVectorPlaneAccess requires float vector frames!" for

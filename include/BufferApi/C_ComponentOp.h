@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_Frame.h>
 #include <BufferApi/I_FrameImage.h>
 
@@ -14,7 +16,7 @@ namespace BufferApi
 //! the rest of the destination plane to that plane's default value. Every
 //! failure raises RTE::Exception before anything is changed, except that a
 //! destination component created by a copy stays in its frame.
-class C_ComponentOp
+class BUFFER_API C_ComponentOp
 {
 public:
   //! Copies plane srcPlane of component `componentIndex` of src to plane

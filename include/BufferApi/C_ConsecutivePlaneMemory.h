@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_DataType.h>
 
 #include <cstdint>
@@ -9,7 +11,7 @@ namespace BufferApi
 //! One zero-filled block from the C heap in which several planes live back to
 //! back. Held only through std::shared_ptr by every plane that lives in it;
 //! the block is freed when the last reference goes.
-class C_ConsecutivePlaneMemory
+class BUFFER_API C_ConsecutivePlaneMemory
 {
 public:
   //! Allocates `bytes` zeroed bytes. Raises RTE::Exception "Not enough free

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/BufAttr_Type.h>
 #include <BufferApi/E_DataType.h>
 
@@ -13,7 +15,7 @@ class I_Frame;
 
 //! Access to the attributes of one frame by dotted path (never split into a
 //! frame index). A light view: the frame is not owned and must outlive it.
-class C_FrameAttributes
+class BUFFER_API C_FrameAttributes
 {
 public:
   //! Raises RTE::Exception for a null frame.

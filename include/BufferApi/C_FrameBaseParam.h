@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_PlaneBaseParam.h>
 
 #include <vector>
@@ -11,7 +13,7 @@ namespace BufferApi
 //! one caller block per plane for the frame's main component (empty: own
 //! memory). Frame types derive their own parameter classes from it; the frame
 //! factory's creators test the run-time type of what they receive.
-class C_FrameBaseParam : public C_PlaneBaseParam
+class BUFFER_API C_FrameBaseParam : public C_PlaneBaseParam
 {
 public:
   C_FrameBaseParam(unsigned width = 0, unsigned height = 0, unsigned depth = 0);

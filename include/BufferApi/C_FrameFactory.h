@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_FrameBaseParam.h>
 #include <BufferApi/I_Frame.h>
 
@@ -11,7 +13,7 @@ namespace BufferApi
 {
 //! The registry of frame types, keyed by frame type name ("FT_IMAGE", ...).
 //! All registrations happen during library start-up; the map is not locked.
-class C_FrameFactory
+class BUFFER_API C_FrameFactory
 {
 public:
   //! Builds a frame from a parameter object of the frame type's own parameter

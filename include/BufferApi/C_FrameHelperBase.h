@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 namespace BufferApi
 {
 class I_Buffer;
@@ -7,7 +9,7 @@ class I_Frame;
 
 //! Common base of the frame metadata helpers: a frame they work on, not owned.
 //! Without a frame the helpers report status 4, -1 or 0 and change nothing.
-class C_FrameHelperBase
+class BUFFER_API C_FrameHelperBase
 {
 public:
   //! The buffer's frame at index; no frame for a null buffer or a bad index.

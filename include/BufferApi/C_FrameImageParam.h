@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_ConsecutivePlaneMemory.h>
 #include <BufferApi/C_FrameBaseParam.h>
 #include <BufferApi/E_DataType.h>
@@ -16,7 +18,7 @@ namespace BufferApi
 //!  - a plane memory list: one adopted caller block per plane;
 //!  - neither: own, zeroed planes.
 //! Copies share the plane memory block.
-class C_FrameImageParam : public C_FrameBaseParam
+class BUFFER_API C_FrameImageParam : public C_FrameBaseParam
 {
 public:
   //! Depth 1, the pixel plane on `sliceAddress` inside `planeMemory`.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_FrameBaseParam.h>
 #include <BufferApi/E_DataType.h>
 
@@ -7,7 +9,7 @@ namespace BufferApi
 {
 //! Creation parameters of a profile frame: width = samples per profile,
 //! height = number of profiles, depth 1, and the element type.
-class C_FrameProfileParam : public C_FrameBaseParam
+class BUFFER_API C_FrameProfileParam : public C_FrameBaseParam
 {
 public:
   C_FrameProfileParam(unsigned width, unsigned height, E_DataType type);

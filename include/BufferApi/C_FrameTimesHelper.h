@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_FrameHelperBase.h>
 
 namespace BufferApi
@@ -8,7 +10,7 @@ namespace BufferApi
 //! attributes "CameraName", "AcqTime", "AcqTimeSeries" and "FrameDt". Times
 //! are returned in whatever unit the texts carry; every time output is set to
 //! 0.0 first. The time operations return one of the status codes below.
-class C_FrameTimesHelper : public C_FrameHelperBase
+class BUFFER_API C_FrameTimesHelper : public C_FrameHelperBase
 {
 public:
   enum
@@ -50,5 +52,5 @@ public:
 //! "PivDt". The optional global int32 attribute "AcqTimeSeriesFraction"
 //! supplies the second number of the series time (0 without it). True when
 //! anything was written or deleted.
-bool DeriveFrameTimes(I_Buffer* buffer);
+BUFFER_API bool DeriveFrameTimes(I_Buffer* buffer);
 } // namespace BufferApi

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_FrameBaseParam.h>
 #include <BufferApi/E_DataType.h>
 
@@ -7,7 +9,7 @@ namespace BufferApi
 {
 //! Construction parameters of the vector frames: size, the element type of
 //! the vector components and the number of choices.
-class C_FrameVectorParam : public C_FrameBaseParam
+class BUFFER_API C_FrameVectorParam : public C_FrameBaseParam
 {
 public:
   C_FrameVectorParam(unsigned width, unsigned height, unsigned depth, E_DataType type, unsigned numberOfChoices);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 namespace BufferApi
 {
 class I_Frame;
 
 //! Names one plane of a frame: the frame (not owned) and the plane index.
 //! A plain holder meant as a base for plane-bound helpers.
-class C_ImagePlaneAccess
+class BUFFER_API C_ImagePlaneAccess
 {
 public:
   C_ImagePlaneAccess(const I_Frame* frame, unsigned plane);

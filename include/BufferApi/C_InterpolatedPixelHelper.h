@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/BilinearInterpolation.h>
 #include <BufferApi/C_FrameHelperBase.h>
 #include <BufferApi/tagRGBQUAD.h>
@@ -20,7 +22,7 @@ class I_FrameRGB;
 //! must outlive the helper. Every read goes through the frame's guarded
 //! accessors, so a missing plane or a frame resized afterwards reads 0 rather
 //! than stray memory.
-class C_InterpolatedPixelHelper : public C_FrameHelperBase
+class BUFFER_API C_InterpolatedPixelHelper : public C_FrameHelperBase
 {
 public:
   C_InterpolatedPixelHelper(I_Frame* frame, unsigned plane);

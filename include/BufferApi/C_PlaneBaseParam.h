@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <memory>
 
 namespace BufferApi
@@ -12,7 +14,7 @@ class C_ConsecutivePlaneMemory;
 //!    elements, released by the plane with free();
 //!  - shared plane memory: a slice of a C_ConsecutivePlaneMemory block, kept
 //!    alive by the plane through the shared reference.
-class C_PlaneBaseParam
+class BUFFER_API C_PlaneBaseParam
 {
 public:
   explicit C_PlaneBaseParam(unsigned width = 0, unsigned height = 0, void* memory = nullptr);

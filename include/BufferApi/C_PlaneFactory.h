@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_PlaneBaseParam.h>
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/I_PlaneBase.h>
@@ -10,7 +12,7 @@ namespace BufferApi
 {
 //! Creates planes by element type. Filled once at library start-up; creation
 //! only reads the map.
-class C_PlaneFactory
+class BUFFER_API C_PlaneFactory
 {
 public:
   using T_Creator = I_PlaneBase* (*)(const C_PlaneBaseParam& param);
@@ -36,9 +38,9 @@ private:
 
 //! A plane of own, zeroed memory; null for DT_Bool, unknown types and when the
 //! plane could not be built. The caller owns the result.
-I_PlaneBase* CreatePlane(E_DataType type, unsigned width, unsigned height);
+BUFFER_API I_PlaneBase* CreatePlane(E_DataType type, unsigned width, unsigned height);
 //! As above, but numeric planes adopt `memory` (a C heap block of width *
 //! height elements, not cleared, released with free()); RGB planes ignore it.
-I_PlaneBase* CreatePlane(E_DataType type, unsigned width, unsigned height, void* memory);
+BUFFER_API I_PlaneBase* CreatePlane(E_DataType type, unsigned width, unsigned height, void* memory);
 
 } // namespace BufferApi

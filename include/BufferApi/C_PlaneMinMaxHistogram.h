@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,7 +22,7 @@ class I_PlaneBase;
 //! GetMin, GetMax and GetCount. The bin width is fixed by the first Process
 //! that takes values after construction or Finish; later calls bin with the
 //! data minimum current at their time.
-class C_PlaneMinMaxHistogram
+class BUFFER_API C_PlaneMinMaxHistogram
 {
 public:
   //! The value taken from a vector.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_ScaleParam.h>
 #include <BufferApi/I_Scale.h>
 #include <BufferApi/I_ScaleEnums.h>
@@ -14,7 +16,7 @@ namespace BufferApi
 //! The registry of scale creators, keyed by scale type. Registration and
 //! creation are serialised by one mutex; creators run while it is held and
 //! must not call back into the factory.
-class C_ScaleFactory
+class BUFFER_API C_ScaleFactory
 {
 public:
   //! Makes a new scale that takes over the parameter's unit; the caller owns

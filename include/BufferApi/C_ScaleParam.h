@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_Unit.h>
 
 #include <string>
@@ -8,7 +10,7 @@ namespace BufferApi
 {
 //! Parameter of a scale creator. The unit is not owned by the parameter: it
 //! passes to the scale made from it.
-class C_ScaleParam
+class BUFFER_API C_ScaleParam
 {
 public:
   C_ScaleParam(I_Unit* unit, const std::string& description)
@@ -29,7 +31,7 @@ private:
 };
 
 //! Parameter of a linear scale: world = source * factor + offset.
-class C_ScaleLinearParam : public C_ScaleParam
+class BUFFER_API C_ScaleLinearParam : public C_ScaleParam
 {
 public:
   C_ScaleLinearParam(I_Unit* unit, const std::string& description, double factor, double offset)

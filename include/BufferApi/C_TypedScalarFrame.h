@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <list>
 #include <string>
 
@@ -13,7 +15,7 @@ class I_Frame;
 //! every frame of a buffer, or of one frame. The handle owns nothing; its
 //! existing flag is taken when it is made and changed only by its own
 //! operations.
-class C_TypedScalarFrame
+class BUFFER_API C_TypedScalarFrame
 {
 public:
   //! Existing when frame 0 of buffer has the component.

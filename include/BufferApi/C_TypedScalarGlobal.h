@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <list>
 #include <string>
 
@@ -16,7 +18,7 @@ class I_Scale;
 //! (f * Z + z) * Y + y of the plane. Children "SizeZ" and "SizeF" hold Z and
 //! F; optional scale children "ScaleX", "ScaleY", "ScaleZ", "ScaleF" and
 //! "ScaleI" the axis and value scales. The handle owns nothing.
-class C_TypedScalarGlobal
+class BUFFER_API C_TypedScalarGlobal
 {
 public:
   enum ScaleAxis_t

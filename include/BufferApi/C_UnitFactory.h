@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_UnitParam.h>
 #include <BufferApi/I_ScaleEnums.h>
 #include <BufferApi/I_Unit.h>
@@ -12,7 +14,7 @@ namespace BufferApi
 //! The registry of units, keyed by unit code and looked up by code or by
 //! symbol. Filled at library start-up and only read afterwards, so it has no
 //! lock.
-class C_UnitFactory
+class BUFFER_API C_UnitFactory
 {
 public:
   //! Makes a new unit from the parameter; the caller owns the result.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <string>
 
 namespace BufferApi
 {
 //! Parameter of a unit creator. Most creators ignore it; its run-time type
 //! tells the free-text creator whether texts were given.
-class C_UnitParam
+class BUFFER_API C_UnitParam
 {
 public:
   C_UnitParam() = default;
@@ -16,7 +18,7 @@ public:
 };
 
 //! Symbol and name of a free-text unit.
-class C_UnitMiscParam : public C_UnitParam
+class BUFFER_API C_UnitMiscParam : public C_UnitParam
 {
 public:
   C_UnitMiscParam(const std::string& symbol, const std::string& name)

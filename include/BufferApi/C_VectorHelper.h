@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/E_VectorActive.h>
 
@@ -20,7 +22,7 @@ class I_PlaneBase;
 //! The helper does not own the frame. It caches the components ACTIVE_CHOICE,
 //! "MASK" and "Peak ratio" when it is made: the frame must outlive it and keep
 //! those components.
-class C_VectorHelper
+class BUFFER_API C_VectorHelper
 {
 public:
   //! Raises "The vector frame must not be NULL." for a null frame and an

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -20,7 +22,7 @@ class I_FrameVector;
 //!
 //! Any number of choices is served. The hot operations are defined here so
 //! that loops over an access object of known type are inlined.
-class C_VectorPlaneAccess
+class BUFFER_API C_VectorPlaneAccess
 {
 public:
   //! Raises RTE::Exception for a null frame, a frame that is not a vector

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/tagRGBQUAD.h>
 
 #include <cstdint>
@@ -77,6 +79,6 @@ constexpr E_DataType GetDataType<bool>()
 }
 
 //! Element size in bytes; 0 for DT_Bool and for every unknown value.
-std::uint64_t GetDataTypeSize(E_DataType type);
+BUFFER_API std::uint64_t GetDataTypeSize(E_DataType type);
 
 } // namespace BufferApi

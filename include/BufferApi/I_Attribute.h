@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_AttributeBase.h>
 
 #include <string>
@@ -9,7 +11,7 @@ namespace BufferApi
 //! A node holding one value of type T (unsigned short, int, unsigned int,
 //! float, double or std::string). Values, also texts, are passed by value.
 template <typename T>
-class I_Attribute : public virtual I_AttributeBase
+class BUFFER_API I_Attribute : public virtual I_AttributeBase
 {
 public:
   virtual T GetValue() const = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_AttributeType.h>
 #include <BufferApi/I_BufferLibObject.h>
 
@@ -14,7 +16,7 @@ namespace BufferApi
 //! IsSameType, IsNotEqual and IsEqual (from I_BufferLibObject) compare
 //! attributes: same concrete class, same names and child structure, and the
 //! node's own value (child values are not compared).
-class I_AttributeBase : public I_BufferLibObject
+class BUFFER_API I_AttributeBase : public I_BufferLibObject
 {
 public:
   ~I_AttributeBase() override = default;

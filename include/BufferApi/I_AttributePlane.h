@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_AttributeBase.h>
 
 namespace BufferApi
@@ -8,7 +10,7 @@ class I_PlaneBase;
 
 //! A node holding one owned plane, or none. Arrays of numbers are kept as
 //! planes of height 1.
-class I_AttributePlane : public virtual I_AttributeBase
+class BUFFER_API I_AttributePlane : public virtual I_AttributeBase
 {
 public:
   //! The held plane (still owned by the attribute), or null.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_AttributeBase.h>
 
 namespace BufferApi
@@ -7,7 +9,7 @@ namespace BufferApi
 class I_Scale;
 
 //! A node holding one owned scale, or none.
-class I_AttributeScale : public virtual I_AttributeBase
+class BUFFER_API I_AttributeScale : public virtual I_AttributeBase
 {
 public:
   //! The held scale (still owned by the attribute), or null.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_AttributeType.h>
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/I_BufferLibObject.h>
@@ -26,7 +28,7 @@ class I_PlaneBase;
 //! handed out by GetFrame stay owned by the buffer. Frame indices are
 //! unsigned 32-bit; a bad index gives null, false or nothing where the
 //! operation allows it and raises an index message where it modifies.
-class I_Buffer : public I_BufferLibObject
+class BUFFER_API I_Buffer : public I_BufferLibObject
 {
 public:
   //! Appends frame and takes ownership. A frame that is not a frame of this
@@ -86,6 +88,6 @@ public:
 };
 
 //! A new empty buffer (no frames, attribute root "root"); the caller owns it.
-I_Buffer* CreateBuffer();
+BUFFER_API I_Buffer* CreateBuffer();
 
 } // namespace BufferApi

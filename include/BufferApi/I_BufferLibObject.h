@@ -1,9 +1,11 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 namespace BufferApi
 {
 //! Common root of planes, frames, buffers and attribute nodes.
-class I_BufferLibObject
+class BUFFER_API I_BufferLibObject
 {
 public:
   virtual ~I_BufferLibObject() = default;

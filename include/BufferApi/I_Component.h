@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/I_PlaneBase.h>
 #include <BufferApi/I_Scale.h>
@@ -13,7 +15,7 @@ namespace BufferApi
 //! vector field, the mask): an ordered list of planes of one element type and
 //! size, plus a value scale. Components are owned by their frame; pointers
 //! handed out here are lent and stay owned by the component.
-class I_Component
+class BUFFER_API I_Component
 {
 public:
   I_Component() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_AttributeType.h>
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/I_AttributeBase.h>
@@ -23,7 +25,7 @@ namespace BufferApi
 //! Component indexes are signed; an index < 0 or >= GetNumberOfComponents() is
 //! out of range. Lookups answer null, -1, "" or 0 for a bad index or name;
 //! modifying operations raise RTE::Exception on bad input.
-class I_Frame : public I_BufferLibObject
+class BUFFER_API I_Frame : public I_BufferLibObject
 {
 public:
   //! "MASK": the name of the validity mask component.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_Frame.h>
 
 #include <string>
@@ -8,7 +10,7 @@ namespace BufferApi
 {
 //! An image frame: the component "PIXEL" holds the image data, one plane per z
 //! plane; the mask and further components are optional.
-class I_FrameImage : public virtual I_Frame
+class BUFFER_API I_FrameImage : public virtual I_Frame
 {
 public:
   //! "PIXEL": the name of the image data component.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_Frame.h>
 #include <BufferApi/I_PlaneBase.h>
 
@@ -14,7 +16,7 @@ namespace BufferApi
 //! (one plane of W x 1: the x value of each sample) and "PROFILES" (one plane
 //! of W x H: sample i of profile k at (i, k)). Reads outside the planes give
 //! 0, writes outside them are ignored.
-class I_FrameProfile : public virtual I_Frame
+class BUFFER_API I_FrameProfile : public virtual I_Frame
 {
 public:
   static const std::string COMPONENT_XVALUES;  //!< "XVALUES"

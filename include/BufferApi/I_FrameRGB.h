@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_FrameImage.h>
 #include <BufferApi/tagRGBQUAD.h>
 
@@ -11,7 +13,7 @@ namespace BufferApi
 //! packed colour value red * 65536 + green * 256 + blue (0x00RRGGBB); the
 //! reserved byte is not part of it and is written as 0 by the scalar pixel
 //! setters. Reads outside the planes give 0, writes there are ignored.
-class I_FrameRGB : public virtual I_FrameImage
+class BUFFER_API I_FrameRGB : public virtual I_FrameImage
 {
 public:
   static const std::string FT_RGB; //!< "FT_RGB"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/I_Frame.h>
 
@@ -13,7 +15,7 @@ class I_Component;
 //! vectors (choices), the index of the active choice and an enabled flag.
 //! Choice i of a vector component lives in the component named base name plus
 //! the decimal digits of i ("U0", "V0", "U1", ...).
-class I_FrameVector : public virtual I_Frame
+class BUFFER_API I_FrameVector : public virtual I_Frame
 {
 public:
   static const std::string COMPONENT_U;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_FrameVector.h>
 
 #include <string>
@@ -7,7 +9,7 @@
 namespace BufferApi
 {
 //! A vector field with the components U and V.
-class I_FrameVector2C : public virtual I_FrameVector
+class BUFFER_API I_FrameVector2C : public virtual I_FrameVector
 {
 public:
   static const std::string FT_VECTOR_2C;

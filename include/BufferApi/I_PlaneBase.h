@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/E_DataType.h>
 #include <BufferApi/I_BufferLibObject.h>
 
@@ -13,7 +15,7 @@ namespace BufferApi
 //! Guarded operations read 0 and ignore writes when x >= width or
 //! y >= height, and also when the plane's data was detached. Values pass
 //! through double and are clamped to the element type when stored.
-class I_PlaneBase : public I_BufferLibObject
+class BUFFER_API I_PlaneBase : public I_BufferLibObject
 {
 public:
   ~I_PlaneBase() override = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_PlaneBase.h>
 #include <BufferApi/tagRGBQUAD.h>
 
@@ -7,7 +9,7 @@ namespace BufferApi
 {
 //! Typed access to a plane of tagRGBQUAD elements. As a number an element
 //! reads red * 65536 + green * 256 + blue.
-class I_PlaneRGB : public virtual I_PlaneBase
+class BUFFER_API I_PlaneRGB : public virtual I_PlaneBase
 {
 public:
   using I_PlaneBase::Fill;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_ScaleEnums.h>
 #include <BufferApi/I_Unit.h>
 
@@ -9,7 +11,7 @@ namespace BufferApi
 {
 //! Maps stored values or grid positions (source) to physical values (world).
 //! The operations that change a scale return nothing.
-class I_Scale
+class BUFFER_API I_Scale
 {
 public:
   virtual ~I_Scale() = default;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 namespace BufferApi
 {
 //! Holder of the enumerations shared by scales and units.
-class I_ScaleEnums
+class BUFFER_API I_ScaleEnums
 {
 public:
   //! Kind of a scale; the key of C_ScaleFactory.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <string>
 
 namespace BufferApi
 {
 //! A physical unit. Symbols and names are 8-bit texts; the micro sign is the
 //! single byte 0xB5.
-class I_Unit
+class BUFFER_API I_Unit
 {
 public:
   virtual ~I_Unit() = default;
@@ -19,7 +21,7 @@ public:
 };
 
 //! Conversions of a length given in this unit into the named unit.
-class I_UnitLength : public virtual I_Unit
+class BUFFER_API I_UnitLength : public virtual I_Unit
 {
 public:
   virtual double ToCM(double value) const = 0;
@@ -37,7 +39,7 @@ public:
 };
 
 //! Conversions of a mass given in this unit into the named unit.
-class I_UnitMass : public virtual I_Unit
+class BUFFER_API I_UnitMass : public virtual I_Unit
 {
 public:
   virtual double ToKG(double value) const = 0;
@@ -48,7 +50,7 @@ public:
 
 //! Conversions of a time given in this unit into the named unit
 //! (ToM converts to minutes).
-class I_UnitTime : public virtual I_Unit
+class BUFFER_API I_UnitTime : public virtual I_Unit
 {
 public:
   virtual double ToFS(double value) const = 0;
@@ -63,7 +65,7 @@ public:
 
 //! Conversions of a velocity given in this unit into the named unit
 //! (ToMS converts to meters per second).
-class I_UnitVelocity : public virtual I_Unit
+class BUFFER_API I_UnitVelocity : public virtual I_Unit
 {
 public:
   virtual double ToKMH(double value) const = 0;

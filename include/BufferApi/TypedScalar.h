@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/C_TypedScalarFrame.h>
 #include <BufferApi/C_TypedScalarGlobal.h>
 #include <BufferApi/E_DataType.h>
@@ -22,25 +24,25 @@ class I_Frame;
 //! one of the same type is kept (with its data), one of another type is made
 //! anew. Raises RTE::VerificationFailed "Frame must not be empty." and "Name
 //! of typed scalar must not be empty.".
-void CreateTypedScalarInFrame(I_Frame* frame, const std::string& name, E_DataType type);
+BUFFER_API void CreateTypedScalarInFrame(I_Frame* frame, const std::string& name, E_DataType type);
 //! CreateTypedScalarInFrame on every frame of buffer; raises
 //! RTE::VerificationFailed "Buffer must not be empty." for a null buffer.
-C_TypedScalarFrame CreateTypedScalarFrameBound(I_Buffer* buffer, const std::string& name, E_DataType type);
+BUFFER_API C_TypedScalarFrame CreateTypedScalarFrameBound(I_Buffer* buffer, const std::string& name, E_DataType type);
 //! Converts the component "TS:<name>" of every frame (that has it) to `type`,
 //! values included.
-void ChangeDataTypeOfTypedScalar(I_Buffer* buffer, const std::string& name, E_DataType type);
+BUFFER_API void ChangeDataTypeOfTypedScalar(I_Buffer* buffer, const std::string& name, E_DataType type);
 //! Names (without prefix) of the frame's typed-scalar components in component
 //! order; empty for a null frame.
-std::vector<std::string> GetNamesOfFrameBoundTypedScalars(const I_Frame* frame);
-std::size_t GetNumberOfFrameBoundTypedScalars(const I_Frame* frame);
-bool HasTypedScalarFrameBound(const I_Frame* frame, const std::string& name);
+BUFFER_API std::vector<std::string> GetNamesOfFrameBoundTypedScalars(const I_Frame* frame);
+BUFFER_API std::size_t GetNumberOfFrameBoundTypedScalars(const I_Frame* frame);
+BUFFER_API bool HasTypedScalarFrameBound(const I_Frame* frame, const std::string& name);
 //! Asks frame 0 only.
-bool HasTypedScalarFrameBound(const I_Buffer* buffer, const std::string& name);
+BUFFER_API bool HasTypedScalarFrameBound(const I_Buffer* buffer, const std::string& name);
 //! Makes (or replaces) the global typed scalar: a plane attribute of width
 //! sizeX and height sizeY * sizeZ * sizeF with the children "SizeZ" and
 //! "SizeF". Raises RTE::VerificationFailed for a null buffer, an empty name
 //! and a volume whose height or sizes do not fit 32-bit numbers.
-C_TypedScalarGlobal CreateTypedScalarGlobal(I_Buffer* buffer, const std::string& name, E_DataType type, unsigned sizeX,
+BUFFER_API C_TypedScalarGlobal CreateTypedScalarGlobal(I_Buffer* buffer, const std::string& name, E_DataType type, unsigned sizeX,
                                             unsigned sizeY, unsigned sizeZ, unsigned sizeF);
-bool HasTypedScalarGlobal(const I_Buffer* buffer, const std::string& name);
+BUFFER_API bool HasTypedScalarGlobal(const I_Buffer* buffer, const std::string& name);
 } // namespace BufferApi

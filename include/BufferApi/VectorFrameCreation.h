@@ -1,5 +1,7 @@
 #pragma once
 
+#include <BufferApi/BufferApiExport.h>
+
 #include <BufferApi/I_FrameVector2C.h>
 #include <BufferApi/I_FrameVector3C.h>
 
@@ -10,8 +12,8 @@ namespace BufferApi
 //! frame factory. Raises RTE::VerificationFailed for a zero width, height,
 //! depth or number of choices (checked in that order). Null when the frame
 //! could not be made; the caller owns it.
-I_FrameVector2C* CreateVectorFrame2C(unsigned width, unsigned height, unsigned depth, unsigned numberOfChoices);
+BUFFER_API I_FrameVector2C* CreateVectorFrame2C(unsigned width, unsigned height, unsigned depth, unsigned numberOfChoices);
 
 //! As CreateVectorFrame2C for an "FT_VECTOR_3C" frame.
-I_FrameVector3C* CreateVectorFrame3C(unsigned width, unsigned height, unsigned depth, unsigned numberOfChoices);
+BUFFER_API I_FrameVector3C* CreateVectorFrame3C(unsigned width, unsigned height, unsigned depth, unsigned numberOfChoices);
 } // namespace BufferApi

@@ -10,17 +10,17 @@ namespace Parameter
 {
 namespace
 {
-const char* const kUnit = "runtime\\Parameter";
+const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 template <typename T>
 boost::shared_ptr<T> GetTyped(const C_Tree& tree, const std::string& name, const char* kind)
 {
   const boost::shared_ptr<C_Parameter> parameter = tree.Get(name);
   if (!parameter)
-    RTE_RAISE(Exception, kUnit, "Parameter \"" << name << "\" does not exist.");
+    RTE_RAISE(Exception, kSourceUnit, "Parameter \"" << name << "\" does not exist.");
   boost::shared_ptr<T> typed = boost::dynamic_pointer_cast<T>(parameter);
   if (!typed)
-    RTE_RAISE(Exception, kUnit, "Parameter \"" << name << "\" is not " << kind << '.');
+    RTE_RAISE(Exception, kSourceUnit, "Parameter \"" << name << "\" is not " << kind << '.');
   return typed;
 }
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <RTE/Export.h>
+
 #include <boost/shared_ptr.hpp>
 
 #include <cstdint>
@@ -12,7 +14,7 @@ namespace Parameter
 {
 //! A named option with two further texts (caption and tooltip for an editor),
 //! an access mode and the name of the editor that shows it.
-class C_Parameter
+class RTE_API C_Parameter
 {
 public:
   C_Parameter(const std::string& name, const std::string& caption, const std::string& tooltip, int accessMode);
@@ -30,7 +32,7 @@ private:
   int m_accessMode;
 };
 
-class C_Bool : public C_Parameter
+class RTE_API C_Bool : public C_Parameter
 {
 public:
   enum E_Editor
@@ -48,7 +50,7 @@ private:
   E_Editor m_editor;
 };
 
-class C_Integer : public C_Parameter
+class RTE_API C_Integer : public C_Parameter
 {
 public:
   enum E_Editor
@@ -70,7 +72,7 @@ private:
   E_Editor m_editor;
 };
 
-class C_Text : public C_Parameter
+class RTE_API C_Text : public C_Parameter
 {
 public:
   enum E_Editor
@@ -89,7 +91,7 @@ private:
 };
 
 //! An ordered set of parameters with unique names.
-class C_Tree
+class RTE_API C_Tree
 {
 public:
   bool Exists(const std::string& name) const;
@@ -107,13 +109,13 @@ private:
   std::vector<boost::shared_ptr<C_Parameter>> m_parameters;
 };
 
-boost::shared_ptr<C_Tree> CreateTree();
-boost::shared_ptr<C_Bool> CreateBool(const std::string& name, const std::string& caption, const std::string& tooltip,
+RTE_API boost::shared_ptr<C_Tree> CreateTree();
+RTE_API boost::shared_ptr<C_Bool> CreateBool(const std::string& name, const std::string& caption, const std::string& tooltip,
                                      int accessMode, bool value, C_Bool::E_Editor editor);
-boost::shared_ptr<C_Integer> CreateInteger(const std::string& name, const std::string& caption,
+RTE_API boost::shared_ptr<C_Integer> CreateInteger(const std::string& name, const std::string& caption,
                                            const std::string& tooltip, int accessMode, std::int64_t value,
                                            std::int64_t minimum, std::int64_t maximum, C_Integer::E_Editor editor);
-boost::shared_ptr<C_Text> CreateText(const std::string& name, const std::string& caption, const std::string& tooltip,
+RTE_API boost::shared_ptr<C_Text> CreateText(const std::string& name, const std::string& caption, const std::string& tooltip,
                                      int accessMode, const std::string& value, C_Text::E_Editor editor);
 
 } // namespace Parameter

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <RTE/Export.h>
+
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -9,14 +11,14 @@
 namespace RTE
 {
 //! What a plugin creator may learn about the place it is created for.
-class I_CreationContext
+class RTE_API I_CreationContext
 {
 public:
   virtual ~I_CreationContext();
 };
 
 //! Base class of every plugin object.
-class I_Plugin
+class RTE_API I_Plugin
 {
 public:
   virtual ~I_Plugin();
@@ -27,7 +29,7 @@ using PluginCreator = std::function<I_Plugin*(I_CreationContext*)>;
 //! Process-wide list of plugins: each entry is a plugin name (the family, for
 //! example "Korimend.Buffer2File"), a key within the family, a description and
 //! a creator.
-class C_PluginRegistry
+class RTE_API C_PluginRegistry
 {
 public:
   static C_PluginRegistry& GetInstance();
@@ -62,7 +64,7 @@ private:
 };
 
 //! Creates registered plugins by (plugin name, key).
-class C_PluginFactory
+class RTE_API C_PluginFactory
 {
 public:
   static C_PluginFactory& GetInstance();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <RTE/Export.h>
+
 #include <string>
 
 namespace RTE
@@ -7,9 +9,9 @@ namespace RTE
 namespace String
 {
 //! Turns the ASCII letters of text to upper case in place.
-void ToUpper(std::string& text);
+RTE_API void ToUpper(std::string& text);
 //! A copy of text in which every occurrence of `what` is replaced by `with`;
 //! an empty `what` replaces nothing.
-std::string Replace(const std::string& text, const std::string& what, const std::string& with);
+RTE_API std::string Replace(const std::string& text, const std::string& what, const std::string& with);
 } // namespace String
 } // namespace RTE
