@@ -12,6 +12,8 @@
 #include "PlaneCreators.h"
 #include "VectorFrameCreation.h"
 
+#include <Compression/Codecs.h>
+
 namespace BufferApi
 {
 namespace
@@ -30,6 +32,7 @@ struct LibraryStartup
     RegisterProfileFrameType();
     RegisterRGBFrameType();
     RegisterVectorFrameTypes();
+    Compression::RegisterCodecs();
   }
 };
 

@@ -967,7 +967,8 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
     position += lengths[band];
   }
   const std::uint64_t tail = layout.TailBytes();
-  std::memcpy(out + position, in + layout.samples * layout.sampleBytes, tail);
+  if (tail != 0)
+    std::memcpy(out + position, in + layout.samples * layout.sampleBytes, tail);
   packedSize = position + tail;
   return ErrorNone;
 }
@@ -1018,7 +1019,8 @@ int Unpack(const void* source, std::uint64_t sourceSize, void* destination, std:
   for (const int result : results)
     if (result != ErrorNone)
       return result;
-  std::memcpy(out + layout.samples * layout.sampleBytes, in + position, tail);
+  if (tail != 0)
+    std::memcpy(out + layout.samples * layout.sampleBytes, in + position, tail);
   consumed = position + tail;
   return ErrorNone;
 }
