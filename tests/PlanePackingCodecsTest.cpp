@@ -39,7 +39,8 @@ std::vector<unsigned char> Contents(std::FILE* file)
 FilePtr FileWith(const std::vector<unsigned char>& bytes)
 {
   FilePtr file(std::tmpfile());
-  std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  if (!bytes.empty())
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
   std::rewind(file.get());
   return file;
 }
