@@ -158,16 +158,51 @@ TEST(PlanePacking, MissingCodecsAreNamed)
 {
   // Each key is checked only while no codec of that name is registered.
   const auto keys = RTE::C_PluginFactory::GetInstance().GetKeys(Compression::kPluginName);
+  const auto registered = [&](const std::string& key)
+  { return std::find(keys.begin(), keys.end(), key) != keys.end(); };
   const unsigned char data[4] = {};
-  FilePtr file = TempFile();
-  for (const char* key : {"IMX", "FixedBitsOfWord"})
+  unsigned char back[4];
+  for (int packType = 1; packType < 20; ++packType)
   {
-    if (std::find(keys.begin(), keys.end(), key) != keys.end())
+    if (packType == 2)
       continue;
-    const int packType = std::string(key) == "IMX" ? 19 : 7;
+    const std::string key = packType == 1 || packType == 19 ? "IMX" : "FixedBitsOfWord";
+    if (registered(key))
+      continue;
+    FilePtr file = TempFile();
     EXPECT_EQ(MessageOf([&] { PackBlock(file.get(), data, sizeof data, packType, 2); }),
-              std::string("Missing compression plugin ") + key);
+              "Missing compression plugin " + key);
+    EXPECT_EQ(Contents(file.get()).size(), 0u) << packType;
+    FilePtr packed = FileWith({1, 1, 0, 5, 6, 7, 8});
+    EXPECT_EQ(MessageOf([&] { UnpackBlock(packed.get(), back, sizeof back, packType, 2, true); }),
+              "Missing compression plugin " + key);
   }
+}
+
+TEST(PlanePacking, NegativePackTypesAreUnsupported)
+{
+  const unsigned char data[4] = {};
+  unsigned char back[4];
+  FilePtr file = FileWith({1, 2, 3, 4});
+  EXPECT_EQ(PackBlock(file.get(), data, sizeof data, -1, 2), -2);
+  EXPECT_EQ(MessageOf([&] { UnpackBlock(file.get(), back, sizeof back, -1, 2, true); }),
+            "Can't decompress this format yet.");
+}
+
+TEST(PlanePacking, LongLengthClaimingMoreThanTheFileIsRefused)
+{
+  std::vector<unsigned char> bytes(4, 0);
+  const std::uint64_t claimed = std::uint64_t(1) << 42;
+  bytes.insert(bytes.end(), reinterpret_cast<const unsigned char*>(&claimed),
+               reinterpret_cast<const unsigned char*>(&claimed) + 8);
+  bytes.resize(bytes.size() + 20, 0x78);
+  FilePtr file = FileWith(bytes);
+  unsigned char back[64];
+  EXPECT_EQ(MessageOf([&] { UnpackBlock(file.get(), back, sizeof back, 2, 8, true); }),
+            "Packed block needs 4398046511104 bytes, file has 20.");
+  FilePtr cut = FileWith({0, 0, 0, 0, 1, 2, 3});
+  EXPECT_EQ(MessageOf([&] { UnpackBlock(cut.get(), back, sizeof back, 2, 8, true); }),
+            "Packed block length needs 8 bytes, file has 3.");
 }
 
 TEST(PlanePacking, ShortOrDamagedBlocksAreRefused)
