@@ -47,7 +47,8 @@ std::vector<unsigned char> Contents(std::FILE* file)
 FilePtr FileWith(const std::vector<unsigned char>& bytes)
 {
   FilePtr file = TempFile();
-  std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  if (!bytes.empty()) // an empty vector's data() may be null, which fwrite must not get
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
   std::rewind(file.get());
   return file;
 }
