@@ -4,6 +4,7 @@
 // registries themselves are function-local singletons.
 
 #include "AttributeCreators.h"
+#include "Buffer2File.IM7/FilePluginRegistration.h"
 #include "C_FrameImage.h"
 #include "C_FrameProfile.h"
 #include "C_FrameRGB.h"
@@ -33,6 +34,8 @@ struct LibraryStartup
     RegisterRGBFrameType();
     RegisterVectorFrameTypes();
     Compression::RegisterCodecs();
+    // File formats, in this order: "IM7", "VC7", "IMG", "IMX", "VEC".
+    RegisterFilePlugins();
   }
 };
 
