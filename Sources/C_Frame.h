@@ -61,6 +61,8 @@ public:
   I_Scale* GetComponentScale(int comp) const override;
   E_DataType GetComponentDataType(int comp) const override;
   bool IsValid(unsigned x, unsigned y, unsigned plane) const override;
+  //! The "MASK" component, or null; what IsValid reads.
+  const C_Component* GetMaskComponent() const { return m_mask; }
   std::string GetName() const override;
   //! Null: C_Frame has no main component.
   I_Scale* GetScaleI() const override;

@@ -6,9 +6,16 @@
 
 #include <RTE/Exception.h>
 
+#include "C_FrameImage.h"
+#include "C_Plane.h"
+#include "MaskedBilinear.h"
+#include "PlaneConversion.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <type_traits>
+#include <typeinfo>
 
 namespace BufferApi
 {
@@ -43,6 +50,67 @@ unsigned char ChannelByte(float value)
   }
   return value >= 255 ? 255 : static_cast<unsigned char>(static_cast<int>(value));
 }
+
+//! The data of a plane of the library's own class C_Plane<T>, read exactly as
+//! its guarded GetValue and GetIntValue read it, without the virtual calls.
+template <typename T>
+struct S_TypedPlane
+{
+  const T* data;
+  unsigned width;
+  unsigned height;
+
+  bool IsInside(unsigned x, unsigned y) const { return data && x < width && y < height; }
+  //! The four neighbours (x, y), (x + 1, y), (x, y + 1), (x + 1, y + 1) as
+  //! four Value calls give them, with one bounds test when all lie inside.
+  template <typename Out, typename Convert>
+  void Quad(unsigned x, unsigned y, Out out[4], Convert convert) const
+  {
+    if (data && x + 1 < width && y + 1 < height)
+    {
+      const T* row = data + std::size_t(y) * width + x;
+      out[0] = convert(row[0]);
+      out[1] = convert(row[1]);
+      out[2] = convert(row[width]);
+      out[3] = convert(row[width + 1]);
+      return;
+    }
+    const unsigned xs[4] = {x, x + 1, x, x + 1};
+    const unsigned ys[4] = {y, y, y + 1, y + 1};
+    for (int i = 0; i < 4; ++i)
+    {
+      out[i] = IsInside(xs[i], ys[i]) ? convert(data[std::size_t(ys[i]) * width + xs[i]]) : Out{};
+    }
+  }
+};
+
+//! Calls visit(S_TypedPlane<T>) when plane is exactly a C_Plane<T> and returns
+//! true; false for any other class (RGB planes, foreign implementations), for
+//! which the caller uses the virtual accessors. The class test compares the
+//! type_info addresses only, so a miss costs a few compares and at worst sends
+//! a plane of ours down the virtual path, which gives the same values.
+template <typename T, typename Visit>
+bool VisitAs(const I_PlaneBase& plane, const std::type_info& type, Visit& visit)
+{
+  if (&type != &typeid(C_Plane<T>))
+  {
+    return false;
+  }
+  // The most derived object is a C_Plane<T>: reach it without a cross cast.
+  const auto& typed = *static_cast<const C_Plane<T>*>(dynamic_cast<const void*>(&plane));
+  visit(S_TypedPlane<T>{static_cast<const T*>(typed.C_Plane<T>::GetData()), typed.C_PlaneBase::GetWidth(),
+                        typed.C_PlaneBase::GetHeight()});
+  return true;
+}
+
+template <typename Visit>
+bool VisitTyped(const I_PlaneBase& plane, Visit visit)
+{
+  const std::type_info& type = typeid(plane);
+  return VisitAs<unsigned short>(plane, type, visit) || VisitAs<unsigned char>(plane, type, visit) ||
+         VisitAs<float>(plane, type, visit) || VisitAs<int>(plane, type, visit) ||
+         VisitAs<unsigned int>(plane, type, visit) || VisitAs<double>(plane, type, visit);
+}
 } // namespace
 
 C_InterpolatedPixelHelper::C_InterpolatedPixelHelper(I_Frame* frame, unsigned plane)
@@ -66,6 +134,9 @@ void C_InterpolatedPixelHelper::Init()
   I_Frame* frame = GetFrame();
   m_image = dynamic_cast<I_FrameImage*>(frame);
   m_rgb = dynamic_cast<I_FrameRGB*>(frame);
+  // Only the exact class: a derived one may read its pixels or mask differently.
+  m_grey =
+      frame != nullptr && typeid(*frame) == typeid(C_FrameImage) ? dynamic_cast<const C_FrameImage*>(frame) : nullptr;
   if (frame == nullptr)
   {
     m_width = m_height = m_widthMinus1 = m_heightMinus1 = 0;
@@ -135,10 +206,12 @@ float C_InterpolatedPixelHelper::Interpolate(float x, float y, const unsigned ch
   }
   else if (useFrameMask)
   {
-    validA = m_image->IsValid(px, py, m_plane);
-    validB = m_image->IsValid(px + 1, py, m_plane);
-    validC = m_image->IsValid(px, py + 1, m_plane);
-    validD = m_image->IsValid(px + 1, py + 1, m_plane);
+    bool flags[4];
+    FrameMaskValidity(px, py, flags);
+    validA = flags[0];
+    validB = flags[1];
+    validC = flags[2];
+    validD = flags[3];
   }
 
   if (!validA && !validB && !validC && !validD)
@@ -150,35 +223,90 @@ float C_InterpolatedPixelHelper::Interpolate(float x, float y, const unsigned ch
     return 0.0f;
   }
 
-  // Guarded reads: a neighbour beyond the border (weight 0) or a missing
-  // plane reads 0. A grey image's GetPixel is its pixel plane's guarded read,
-  // so the plane is looked up once instead of four times; RGB frames give
-  // their packed colour value through GetPixel.
-  double a = 0;
-  double b = 0;
-  double c = 0;
-  double d = 0;
-  if (m_rgb != nullptr)
-  {
-    a = m_image->GetPixel(px, py, m_plane);
-    b = m_image->GetPixel(px + 1, py, m_plane);
-    c = m_image->GetPixel(px, py + 1, m_plane);
-    d = m_image->GetPixel(px + 1, py + 1, m_plane);
-  }
-  else if (const I_PlaneBase* plane = m_image->GetPlane(m_plane))
-  {
-    a = plane->GetValue(px, py);
-    b = plane->GetValue(px + 1, py);
-    c = plane->GetValue(px, py + 1);
-    d = plane->GetValue(px + 1, py + 1);
-  }
+  double values[4];
+  Neighbours(px, py, values);
   double result = 0;
-  const bool isValid = BilinearInterpolationGetMaskedValue(fx, fy, a, b, c, d, validA, validB, validC, validD, &result);
+  const bool isValid = Detail::MaskedBilinear(fx, fy, values[0], values[1], values[2], values[3], validA, validB,
+                                              validC, validD, &result);
   if (valid != nullptr)
   {
     *valid = isValid;
   }
   return static_cast<float>(result);
+}
+
+void C_InterpolatedPixelHelper::FrameMaskValidity(unsigned px, unsigned py, bool valid[4]) const
+{
+  const unsigned xs[4] = {px, px + 1, px, px + 1};
+  const unsigned ys[4] = {py, py, py + 1, py + 1};
+  // The frame's IsValid for the four neighbours, with the mask plane looked
+  // up once: no mask component: all valid; no plane: none; else the guarded
+  // integer value is not 0.
+  if (m_grey != nullptr)
+  {
+    const C_Component* mask = m_grey->GetMaskComponent();
+    const I_PlaneBase* plane = mask != nullptr ? mask->GetPlane(m_plane) : nullptr;
+    const auto fromTyped = [&](const auto& typed)
+    {
+      using T = std::remove_pointer_t<decltype(typed.data)>;
+      typed.Quad(px, py, valid, [](T e) { return Detail::ToInt<std::remove_const_t<T>>(e) != 0; });
+    };
+    if (mask == nullptr || plane == nullptr)
+    {
+      for (int i = 0; i < 4; ++i)
+      {
+        valid[i] = mask == nullptr;
+      }
+      return;
+    }
+    if (VisitTyped(*plane, fromTyped))
+    {
+      return;
+    }
+  }
+  for (int i = 0; i < 4; ++i)
+  {
+    valid[i] = m_image->IsValid(xs[i], ys[i], m_plane);
+  }
+}
+
+void C_InterpolatedPixelHelper::Neighbours(unsigned px, unsigned py, double values[4]) const
+{
+  // Guarded reads: a neighbour beyond the border (weight 0) or a missing
+  // plane reads 0. A grey image's GetPixel is its pixel plane's guarded read,
+  // so the plane is looked up once instead of four times; RGB frames give
+  // their packed colour value through GetPixel.
+  const unsigned xs[4] = {px, px + 1, px, px + 1};
+  const unsigned ys[4] = {py, py, py + 1, py + 1};
+  if (m_rgb != nullptr)
+  {
+    for (int i = 0; i < 4; ++i)
+    {
+      values[i] = m_image->GetPixel(xs[i], ys[i], m_plane);
+    }
+    return;
+  }
+  const I_PlaneBase* plane = m_grey != nullptr ? m_grey->C_FrameImage::GetPlane(m_plane) : m_image->GetPlane(m_plane);
+  if (plane == nullptr)
+  {
+    for (int i = 0; i < 4; ++i)
+    {
+      values[i] = 0.0;
+    }
+    return;
+  }
+  const auto fromTyped = [&](const auto& typed)
+  {
+    using T = std::remove_pointer_t<decltype(typed.data)>;
+    typed.Quad(px, py, values, [](T e) { return static_cast<double>(e); });
+  };
+  if (!VisitTyped(*plane, fromTyped))
+  {
+    for (int i = 0; i < 4; ++i)
+    {
+      values[i] = plane->GetValue(xs[i], ys[i]);
+    }
+  }
 }
 
 tagRGBQUAD C_InterpolatedPixelHelper::GetInterpolatedRGB(float x, float y) const

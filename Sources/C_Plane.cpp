@@ -135,6 +135,8 @@ template <typename T>
 void C_Plane<T>::Resize(int xMin, int xMax, int yMin, int yMax)
 {
   const S_ResizeGeometry geometry = GetResizeGeometry(xMin, xMax, yMin, yMax, kSourceUnit);
+  if (KeepsOwnBlock(geometry, m_data))
+    return;
   T* newData = static_cast<T*>(AllocateOwnMemory(geometry.width, geometry.height, sizeof(T), kSourceUnit));
   CopyResized(m_data, newData, geometry, m_defaultValue);
   ReleaseData(m_data);

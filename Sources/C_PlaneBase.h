@@ -70,6 +70,14 @@ protected:
   //! message on inverted bounds and the memory message when a side exceeds 32 bits.
   S_ResizeGeometry GetResizeGeometry(int xMin, int xMax, int yMin, int yMax, const char* sourceUnit) const;
 
+  //! True when a resize to g would give every element its old value in a
+  //! block of its own anyway: the same geometry on own or adopted memory. The
+  //! plane then keeps its block instead of copying it into a new one.
+  bool KeepsOwnBlock(const S_ResizeGeometry& g, const void* data) const
+  {
+    return data && !m_memoryOwner && g.xMin == 0 && g.yMin == 0 && g.width == m_width && g.height == m_height;
+  }
+
   //! Fills the zeroed newData of the geometry: positions inside the old plane
   //! from oldData (kept zero when the old data was detached), the others with
   //! the default value.

@@ -106,6 +106,8 @@ void C_PlaneRGB::SetIntValue(unsigned x, unsigned y, int value)
 void C_PlaneRGB::Resize(int xMin, int xMax, int yMin, int yMax)
 {
   const S_ResizeGeometry geometry = GetResizeGeometry(xMin, xMax, yMin, yMax, kSourceUnit);
+  if (KeepsOwnBlock(geometry, m_data))
+    return;
   auto* newData =
       static_cast<tagRGBQUAD*>(AllocateOwnMemory(geometry.width, geometry.height, sizeof(tagRGBQUAD), kSourceUnit));
   CopyResized(m_data, newData, geometry, m_defaultValue);

@@ -4,6 +4,7 @@
 // registries themselves are function-local singletons.
 
 #include "AttributeCreators.h"
+#include "Buffer2File.IM7/FilePluginRegistration.h"
 #include "C_FrameImage.h"
 #include "C_FrameProfile.h"
 #include "C_FrameRGB.h"
@@ -11,6 +12,8 @@
 #include "C_UnitRegistry.h"
 #include "PlaneCreators.h"
 #include "VectorFrameCreation.h"
+
+#include <Compression/Codecs.h>
 
 namespace BufferApi
 {
@@ -30,6 +33,9 @@ struct LibraryStartup
     RegisterProfileFrameType();
     RegisterRGBFrameType();
     RegisterVectorFrameTypes();
+    Compression::RegisterCodecs();
+    // File formats, in this order: "IM7", "VC7", "IMG", "IMX", "VEC".
+    RegisterFilePlugins();
   }
 };
 

@@ -76,3 +76,6 @@
 #include <BufferApi/C_TypedScalarFrame.h>
 #include <BufferApi/C_TypedScalarGlobal.h>
 #include <BufferApi/TypedScalar.h>
+
+#include <BufferApi/Buffer2File.h>
+#include <BufferApi/I_Buffer2File.h>

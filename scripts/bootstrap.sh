@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang clang-format pkg-config
-  qt6-base-dev libboost-dev zlib1g-dev
+  qt6-base-dev libboost-dev zlib1g-dev libdeflate-dev libzstd-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   locales
 )

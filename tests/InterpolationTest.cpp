@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <ostream>
+#include <random>
 #include <vector>
 
 using namespace BufferApi;
@@ -385,4 +386,110 @@ TEST(InterpolatedRGB, ChannelsAreTruncatedAndTheReservedByteOnlyKeptAtTheLastPix
   };
   for (const auto& row : rows)
     EXPECT_EQ(RGB(helper, row.x, row.y), row.rgb) << row.x << "," << row.y;
+}
+
+namespace
+{
+//! The helper's result worked out the plain way: per-neighbour frame calls
+//! (IsValid, GetPixel) and the exported interpolation function.
+float PlainInterpolation(const I_FrameImage& frame, unsigned plane, float x, float y, const bool* mask,
+                         bool useFrameMask, bool* valid)
+{
+  const int wm1 = static_cast<int>(frame.GetWidth()) - 1;
+  const int hm1 = static_cast<int>(frame.GetHeight()) - 1;
+  const auto clamp = [](double v, double limit) { return v < 0 ? 0.0 : (v < limit ? v : limit); };
+  const double cx = clamp(x, wm1);
+  const double cy = clamp(y, hm1);
+  const unsigned px = static_cast<unsigned>(cx);
+  const unsigned py = static_cast<unsigned>(cy);
+  const unsigned xs[4] = {px, px + 1, px, px + 1};
+  const unsigned ys[4] = {py, py, py + 1, py + 1};
+  bool flags[4];
+  double values[4];
+  for (int i = 0; i < 4; ++i)
+  {
+    const bool inside = static_cast<int>(xs[i]) <= wm1 && static_cast<int>(ys[i]) <= hm1;
+    if (mask != nullptr)
+      flags[i] = inside && mask[ys[i] * frame.GetWidth() + xs[i]];
+    else
+      flags[i] = !useFrameMask || frame.IsValid(xs[i], ys[i], plane);
+    values[i] = frame.GetPixel(xs[i], ys[i], plane);
+  }
+  if (!flags[0] && !flags[1] && !flags[2] && !flags[3])
+  {
+    *valid = false;
+    return 0.0f;
+  }
+  double result = 0;
+  *valid = BilinearInterpolationGetMaskedValue(cx - px, cy - py, values[0], values[1], values[2], values[3], flags[0],
+                                               flags[1], flags[2], flags[3], &result);
+  return static_cast<float>(result);
+}
+} // namespace
+
+// The helper reads typed planes and the frame's mask directly: pin it against
+// the per-neighbour path for every element type, on random values and random
+// masks (caller's and frame's), at fractional positions inside, near and on
+// the borders, beyond them and NaN.
+TEST(InterpolatedPixelHelper, TypedPathsMatchThePerNeighbourPath)
+{
+  std::mt19937 random(99);
+  std::uniform_real_distribution<double> valueDist(-1000.0, 70000.0);
+  std::uniform_int_distribution<int> bit(0, 2);
+  const unsigned width = 6;
+  const unsigned height = 4;
+  std::vector<float> positions = {
+      -1.5f, -0.0f,  0.0f, 0.25f, 0.5f, 0.75f, 1.0f, 2.49f,
+      2.5f,  3.999f, 4.0f, 4.5f,  5.0f, 5.25f, 9.0f, std::numeric_limits<float>::quiet_NaN()};
+  for (const E_DataType type : {DT_UInt8, DT_UInt16, DT_Int32, DT_UInt32, DT_Float, DT_Double})
+  {
+    std::unique_ptr<I_FrameImage> frame(CreateImageFrame(type, width, height, 2));
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(frame->CreateValidMask());
+    std::unique_ptr<bool[]> mask(new bool[width * height]);
+    for (unsigned z = 0; z < 2; ++z)
+      for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x)
+        {
+          frame->SetPixel(x, y, z, valueDist(random));
+          frame->SetValid(x, y, z, bit(random) != 0);
+          if (z == 1)
+            mask[y * width + x] = bit(random) != 0;
+        }
+    const C_InterpolatedPixelHelper helper(frame.get(), 1);
+    for (const float x : positions)
+      for (const float y : positions)
+        for (int kind = 0; kind < 3; ++kind)
+        {
+          bool* const givenMask = kind == 0 ? mask.get() : nullptr;
+          const bool useFrameMask = kind == 1;
+          bool expectedValid = true;
+          bool gotValid = true;
+          const float expected = PlainInterpolation(*frame, 1, x, y, givenMask, useFrameMask, &expectedValid);
+          const float got = helper.GetInterpolatedPixel(x, y, givenMask, useFrameMask, &gotValid);
+          ASSERT_EQ(got, expected) << "type " << type << " at " << x << ", " << y << " kind " << kind;
+          ASSERT_EQ(gotValid, expectedValid) << "type " << type << " at " << x << ", " << y << " kind " << kind;
+        }
+  }
+}
+
+// Without a mask plane for the requested plane every neighbour is invalid; a
+// frame without mask makes all valid.
+TEST(InterpolatedPixelHelper, FrameMaskWithoutPlaneOrWithoutMask)
+{
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt16, 3, 3, 1));
+  frame->SetPixel(1, 1, 0, 8);
+  bool valid = false;
+  EXPECT_EQ(C_InterpolatedPixelHelper(frame.get(), 0).GetInterpolatedPixel(1.0f, 1.0f, nullptr, true, &valid), 8.0f);
+  EXPECT_TRUE(valid);
+  ASSERT_TRUE(frame->CreateValidMask());
+  frame->SetValid(1, 1, 0, false);
+  frame->SetValid(2, 1, 0, false);
+  frame->SetValid(1, 2, 0, false);
+  frame->SetValid(2, 2, 0, false);
+  EXPECT_EQ(C_InterpolatedPixelHelper(frame.get(), 0).GetInterpolatedPixel(1.25f, 1.25f, nullptr, true, &valid), 0.0f);
+  EXPECT_FALSE(valid);
+  // Plane 1 does not exist: no pixel plane, no mask plane.
+  EXPECT_EQ(C_InterpolatedPixelHelper(frame.get(), 1).GetInterpolatedPixel(1.0f, 1.0f, nullptr, true, &valid), 0.0f);
+  EXPECT_FALSE(valid);
 }

@@ -332,6 +332,37 @@ TEST(PlaneResize, LeavesSharedMemoryForOwnMemory)
   EXPECT_EQ(start[3], 44u);
 }
 
+// A resize to the same geometry keeps the plane's own block; in shared plane
+// memory it must still leave the block, and a detached plane still gets zeros.
+TEST(PlaneResize, SameGeometryKeepsTheDataAndLeavesSharedMemory)
+{
+  for (const E_DataType type : {DT_UInt8, DT_UInt16, DT_Int32, DT_UInt32, DT_Float, DT_Double, DT_RGB})
+  {
+    PlanePtr plane = MakePlane(type, 3, 2);
+    plane->SetDefaultValue(9);
+    plane->SetValue(2, 1, 5);
+    plane->Resize(0, 2, 0, 1);
+    EXPECT_EQ(plane->GetWidth(), 3u);
+    EXPECT_EQ(plane->GetValue(2, 1), 5) << type;
+    EXPECT_EQ(plane->GetValue(0, 0), 0) << type;
+    std::free(plane->DetachData());
+    plane->Resize(0, 2, 0, 1);
+    ASSERT_NE(plane->GetData(), nullptr) << type;
+    EXPECT_EQ(plane->GetValue(2, 1), 0) << type;
+  }
+  auto block = std::make_shared<C_ConsecutivePlaneMemory>(4 * sizeof(unsigned));
+  auto* start = static_cast<unsigned*>(block->GetMemory());
+  start[3] = 44;
+  PlanePtr plane = InBlock(DT_UInt32, 2, 2, block, start);
+  ASSERT_TRUE(plane);
+  plane->Resize(0, 1, 0, 1);
+  EXPECT_EQ(block.use_count(), 1);
+  EXPECT_NE(plane->GetData(), static_cast<void*>(start));
+  EXPECT_EQ(plane->GetValue(1, 1), 44);
+  plane->SetValue(1, 1, 1);
+  EXPECT_EQ(start[3], 44u);
+}
+
 TEST(PlaneClone, CopiesDataOrFillsWithTheDefaultValueWhichRGBClonesDoNotKeep)
 {
   C_Plane<float> plane(2, 2);

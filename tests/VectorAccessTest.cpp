@@ -367,3 +367,55 @@ TEST(CompatibleVectorPlaneAccess, AgreesWithTheHelper)
     }
   }
 }
+
+// SetVector3D writes without per-call tests of the frame's layout: pin every
+// store against the helper's checked path on random vectors (a quarter of them
+// zero), random known, unknown and negative modes, one to five choices, 2C and
+// 3C frames, writing plane 1 of two.
+TEST(CompatibleVectorPlaneAccess, RandomWritesMatchTheHelper)
+{
+  std::mt19937 random(4711);
+  std::uniform_int_distribution<int> modeDist(-2, 8);
+  std::uniform_int_distribution<int> zeroDist(0, 3);
+  std::uniform_real_distribution<float> valueDist(-5.0f, 5.0f);
+  const unsigned width = 7;
+  const unsigned height = 5;
+  for (unsigned n = 1; n <= 5; ++n)
+  {
+    for (const bool threeC : {false, true})
+    {
+      std::unique_ptr<I_FrameVector> frame;
+      if (threeC)
+        frame = Make3C(n, width, height, 2);
+      else
+        frame = Make2C(n, width, height, 2);
+      std::unique_ptr<I_Frame> viaHelper(frame->Clone(true));
+      std::unique_ptr<I_Frame> viaAccess(frame->Clone(true));
+      C_VectorHelper helper(dynamic_cast<I_FrameVector*>(viaHelper.get()));
+      C_CompatibleVectorPlaneAccess access(dynamic_cast<I_FrameVector*>(viaAccess.get()), 1);
+      for (int k = 0; k < 400; ++k)
+      {
+        const unsigned x = static_cast<unsigned>(k) % width;
+        const unsigned y = static_cast<unsigned>(k / static_cast<int>(width)) % height;
+        const bool zero = zeroDist(random) == 0;
+        const float u = zero ? 0.0f : valueDist(random);
+        const float v = zero ? 1e-11f : valueDist(random);
+        const float w = zero ? -1e-11f : valueDist(random);
+        const auto mode = static_cast<E_VectorActive>(modeDist(random));
+        helper.SetVector(x, y, 1, u, v, w, mode);
+        access.SetVector3D(x, y, u, v, w, mode);
+      }
+      for (int c = 0; c < static_cast<int>(viaHelper->GetNumberOfComponents()); ++c)
+      {
+        for (unsigned z = 0; z < 2; ++z)
+        {
+          for (unsigned i = 0; i < width * height; ++i)
+          {
+            ASSERT_EQ(viaHelper->GetValue(c, i % width, i / width, z), viaAccess->GetValue(c, i % width, i / width, z))
+                << viaHelper->GetComponentName(c) << " plane " << z << " n " << n << " 3C " << threeC << " at " << i;
+          }
+        }
+      }
+    }
+  }
+}

@@ -58,7 +58,7 @@ public:
       {
         return VA_Disabled;
       }
-      slot = choice < m_lastChoice ? choice : m_lastChoice;
+      slot = choice < m_lastChoice ? choice : static_cast<int>(m_lastChoice);
     }
     else
     {
@@ -74,7 +74,7 @@ public:
         return VA_Disabled;
       }
     }
-    const S_Slot& data = m_slots[static_cast<std::size_t>(slot)];
+    const S_Slot& data = m_slots[static_cast<std::size_t>(slot + 1)];
     u = data.u[o];
     v = data.v[o];
     if (m_hasW)
@@ -92,48 +92,20 @@ public:
   virtual void SetVector3D(unsigned x, unsigned y, float u, float v, float w, E_VectorActive mode)
   {
     const std::uint64_t o = Offset(x, y);
-    int slot = -1;
-    int stored = -1;
-    if (m_numberOfChoices == 1 && IsZero(u) && IsZero(v) && IsZero(w))
+    // Unknown modes (negative ones become large here) only write the enabled flag.
+    const bool known = static_cast<unsigned>(mode) - 1u <= static_cast<unsigned>(VA_Choice4Alt2) - 1u;
+    const bool enabled = mode != VA_Disabled;
+    const int stored = known ? static_cast<int>(mode) - 1 : -1;
+    if (m_numberOfChoices == 1)
     {
-      mode = VA_Disabled;
-      slot = 0;
-      stored = 0;
+      // A zero vector of a single-choice frame is stored as disabled choice 0.
+      // Selects rather than branches, so that a loop of calls stays vectorisable.
+      const bool zero = IsZero(u) & IsZero(v) & IsZero(w);
+      Store(o, u, v, w, enabled & !zero, (known | zero) ? 0 : -1, zero ? 0 : stored);
+      return;
     }
-    bool enabled = true;
-    if (mode == VA_Disabled)
-    {
-      enabled = false;
-    }
-    else if (static_cast<unsigned>(mode) <= static_cast<unsigned>(VA_Choice4Alt2))
-    {
-      stored = static_cast<int>(mode) - 1;
-      slot = mode < VA_Choice4 ? stored : 3;
-      slot = slot < m_lastChoice ? slot : m_lastChoice;
-    }
-    // Every member is read before the first store: the ENABLED byte may alias
-    // anything, and the compiler would read them again after it.
-    const bool store = slot >= 0 && slot < m_numberOfChoices;
-    const S_Slot target = store ? m_slots[static_cast<std::size_t>(slot)] : S_Slot{};
-    std::uint8_t* const enabledFlags = m_enabled;
-    std::int32_t* const activeChoice = m_activeChoice;
-    if (enabledFlags)
-    {
-      enabledFlags[o] = enabled ? 1 : 0;
-    }
-    if (store)
-    {
-      target.u[o] = u;
-      target.v[o] = v;
-      if (target.w)
-      {
-        target.w[o] = w;
-      }
-      if (activeChoice)
-      {
-        activeChoice[o] = stored;
-      }
-    }
+    const std::int64_t slot = known ? (mode < VA_Choice4 ? stored : 3) : -1;
+    Store(o, u, v, w, enabled, slot < m_lastChoice ? slot : m_lastChoice, stored);
   }
 
   //! True without mask; false outside the plane; else whether the mask
@@ -171,25 +143,58 @@ private:
   struct S_Defaults;
 
   void Init(const I_FrameVector* frame, unsigned plane);
+
+  //! The stores of SetVector3D: the enabled flag always, the vector and the
+  //! active choice only for a slot >= 0. No store may alias a member, so that
+  //! a loop of calls keeps the members in registers: the ENABLED byte is
+  //! written as bool (a byte store would alias everything), the counts are
+  //! not of the int type of ACTIVE_CHOICE, and absent ENABLED and
+  //! ACTIVE_CHOICE planes are written to private stand-ins instead of being
+  //! tested for on every call.
+  void Store(std::uint64_t o, float u, float v, float w, bool enabled, std::int64_t slot, int stored)
+  {
+    // Everything is read before the first store and the entry for -1 is
+    // empty, so that the compiler may hoist the reads out of a loop and split
+    // the loop on the tests.
+    const S_Slot& target = m_slots[static_cast<std::size_t>(slot + 1)];
+    float* const uData = target.u;
+    float* const vData = target.v;
+    float* const wData = target.w;
+    std::int32_t* const activeChoice = m_activeChoiceWrite;
+    m_enabledWrite[o] = enabled;
+    if (uData)
+    {
+      uData[o] = u;
+      vData[o] = v;
+      if (wData)
+      {
+        wData[o] = w;
+      }
+      activeChoice[o] = stored;
+    }
+  }
   std::uint64_t Offset(unsigned x, unsigned y) const { return m_width * y + x; }
   static bool IsZero(float value) { return std::fabs(value) < 1e-10f; }
 
-  int m_numberOfChoices = 0;
+  //! 64-bit, so that stores of ACTIVE_CHOICE elements cannot alias them.
+  std::int64_t m_numberOfChoices = 0;
   //! m_numberOfChoices - 1, the slot that stored choices are lowered to.
-  int m_lastChoice = -1;
+  std::int64_t m_lastChoice = -1;
   std::uint64_t m_width = 0;
   std::uint64_t m_height = 0;
-  //! Plane z of ACTIVE_CHOICE and ENABLED for writing; null when absent.
-  std::int32_t* m_activeChoice = nullptr;
-  std::uint8_t* m_enabled = nullptr;
+  //! Plane z of ACTIVE_CHOICE and ENABLED for writing, never null: without
+  //! the component they point into m_defaults, where nothing reads them.
+  std::int32_t* m_activeChoiceWrite = nullptr;
+  bool* m_enabledWrite = nullptr;
   //! The same for reading, never null, so that reads need no test: without
   //! the component they point into m_defaults (choice 0, enabled).
   const std::int32_t* m_activeChoiceRead = nullptr;
   const std::uint8_t* m_enabledRead = nullptr;
   //! Stand-ins for absent ACTIVE_CHOICE and ENABLED planes, shared by copies.
-  std::shared_ptr<const S_Defaults> m_defaults;
+  std::shared_ptr<S_Defaults> m_defaults;
   float* m_peakRatio = nullptr;
-  //! One entry per choice, so that picking a choice is one indexed load.
+  //! An empty entry, then one per choice, so that picking the slot s of a
+  //! choice (or -1 for none) is one load of entry s + 1.
   std::vector<S_Slot> m_slots;
   bool m_hasW = false;
   std::uint8_t* m_mask = nullptr;

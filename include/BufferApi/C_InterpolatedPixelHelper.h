@@ -10,6 +10,7 @@
 
 namespace BufferApi
 {
+class C_FrameImage;
 class I_Buffer;
 class I_Frame;
 class I_FrameImage;
@@ -19,9 +20,9 @@ class I_FrameRGB;
 //!
 //! Positions are clamped to [0, width - 1] x [0, height - 1] (NaN lands on the
 //! last column or row). The frame's size is taken at construction; the frame
-//! must outlive the helper. Every read goes through the frame's guarded
-//! accessors, so a missing plane or a frame resized afterwards reads 0 rather
-//! than stray memory.
+//! must outlive the helper. The plane (and the frame's mask) is looked up on
+//! every call and read with the plane's guards, so a missing plane or a frame
+//! resized afterwards reads 0 rather than stray memory.
 class BUFFER_API C_InterpolatedPixelHelper : public C_FrameHelperBase
 {
 public:
@@ -56,9 +57,14 @@ public:
 private:
   void Init();
   float Interpolate(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
+  void FrameMaskValidity(unsigned px, unsigned py, bool valid[4]) const;
+  void Neighbours(unsigned px, unsigned py, double values[4]) const;
 
   I_FrameImage* m_image = nullptr;
   I_FrameRGB* m_rgb = nullptr;
+  //! The frame when it is exactly the library's grey image frame, whose
+  //! plane and mask the helper may read without virtual calls; else null.
+  const C_FrameImage* m_grey = nullptr;
   unsigned m_plane = 0;
   int m_width = 0;
   int m_height = 0;
