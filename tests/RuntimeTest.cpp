@@ -1,8 +1,12 @@
+#include <BufferApi.h>
 #include <RTE/RTE.h>
+
+#include "Buffer2File.IM7/IM7File.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -210,4 +214,33 @@ TEST(RuntimeString, ToUpperAndReplace)
   EXPECT_EQ(RTE::String::Replace("a,b,,c", ",", " "), "a b  c");
   EXPECT_EQ(RTE::String::Replace("aaa", "aa", "b"), "ba");
   EXPECT_EQ(RTE::String::Replace("abc", "", "x"), "abc");
+}
+
+namespace
+{
+std::string UnitOf(const std::function<void()>& raise)
+{
+  try
+  {
+    raise();
+  }
+  catch (const RTE::Exception& e)
+  {
+    return e.file().toStdString();
+  }
+  return "nothing raised";
+}
+} // namespace
+
+// The unit recorded with an exception is the file that raised it, also for
+// units below a nested folder and for the runtime layer itself.
+TEST(RuntimeException, LocationNamesTheRaisingUnit)
+{
+  EXPECT_EQ(UnitOf([] { delete BufferApi::CreateVectorFrame2C(0, 1, 1, 1); }), "Sources\\VectorFrameCreation");
+  EXPECT_EQ(
+      UnitOf([]
+             { BufferApi::ReadIM7(nullptr, nullptr, true, true, false, false, nullptr, nullptr, nullptr, nullptr); }),
+      "Sources\\Buffer2File.IM7\\IM7Reader");
+  EXPECT_EQ(UnitOf([] { RTE::Parameter::CreateTree()->GetBool("Absent"); }), "runtime\\RTE\\Parameter");
+  EXPECT_EQ(UnitOf([] { RTE_RAISE(RTE::Exception, RTE_SOURCE_UNIT, "here"); }), "tests\\RuntimeTest");
 }
