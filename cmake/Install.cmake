@@ -2,7 +2,7 @@
 # outside project can do find_package(Buffer CONFIG) and link Buffer::Buffer.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS Common BufferCompression Buffer
+install(TARGETS BufferRuntime BufferCompression Buffer
   EXPORT BufferTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

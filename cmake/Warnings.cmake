@@ -1,6 +1,6 @@
 # Compiler warnings and sanitizers shared by every target of the project.
 function(buffer_set_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
   if(BUFFER_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
@@ -10,3 +10,8 @@ if(BUFFER_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Libraries export only what carries their export macro.
+function(buffer_hide_symbols target)
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endfunction()

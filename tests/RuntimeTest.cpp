@@ -103,8 +103,8 @@ namespace
 class TestPlugin : public RTE::I_Plugin
 {
 public:
-  explicit TestPlugin(int id)
-      : id(id)
+  explicit TestPlugin(int pluginId)
+      : id(pluginId)
   {
   }
   int id;
