@@ -1,28 +1,59 @@
 #!/usr/bin/env bash
-# Bootstraps, builds with warnings as errors and runs every test three times:
-# GCC plainly, GCC under AddressSanitizer + UndefinedBehaviorSanitizer (leak
-# detection on) and Clang; then builds an outside project against the package.
+# The project's test command (CI runs it through .ci/run). Bootstraps, checks
+# the formatting, then builds with warnings as errors and runs every test
+# twice: with GCC (benchmarks and example built too) and with Clang 14 under
+# AddressSanitizer + UndefinedBehaviorSanitizer (leak detection on, the
+# example run too); finally builds an outside project against the installed
+# package. Uses ccache when installed. Prints each stage's time at the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+timings=()
+started=$SECONDS
+stage_start=$SECONDS
+stage() {
+  if [ -n "${current:-}" ]; then timings+=("$(printf '%-34s %4ds' "$current" $((SECONDS - stage_start)))"); fi
+  current=$1
+  stage_start=$SECONDS
+  [ -n "$current" ] && echo "== $current"
+  return 0
+}
+report() {
+  stage ""
+  echo "== stage times"
+  printf '  %s\n' "${timings[@]}"
+  printf '  %-34s %4ds\n' "total" $((SECONDS - started))
+}
+trap report EXIT
+
+stage "bootstrap"
 bash scripts/bootstrap.sh
 
-echo "== plain build"
-bash scripts/build.sh build -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=OFF -DBUFFER_BUILD_TESTS=ON -DBUFFER_BUILD_BENCH=ON -DBUFFER_BUILD_EXAMPLES=ON
-ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="$root"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+jobs=$(nproc)
+sanitizer_env=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
 
-echo "== sanitizer build"
-bash scripts/build.sh build-asan -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=ON -DBUFFER_BUILD_TESTS=ON -DBUFFER_BUILD_BENCH=OFF -DBUFFER_BUILD_EXAMPLES=ON
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
-echo "== example program under the sanitizers"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ./build-asan/examples/BufferExample >/dev/null
+stage "format check"
+bash scripts/check-format.sh
 
-echo "== clang build"
-CC=clang CXX=clang++ bash scripts/build.sh build-clang -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=OFF -DBUFFER_BUILD_TESTS=ON \
-  -DBUFFER_BUILD_BENCH=ON -DBUFFER_BUILD_EXAMPLES=ON
-ctest --test-dir build-clang --output-on-failure --parallel "$(nproc)"
+stage "gcc build"
+bash scripts/build.sh build -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=OFF -DBUFFER_BUILD_TESTS=ON -DBUFFER_BUILD_BENCH=ON \
+  -DBUFFER_BUILD_EXAMPLES=ON "${launcher[@]}"
+stage "gcc tests"
+ctest --test-dir build -L suite --output-on-failure --parallel "$jobs"
 
-echo "== installed package"
+stage "clang asan+ubsan build"
+CC=clang CXX=clang++ bash scripts/build.sh build-asan -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=ON -DBUFFER_BUILD_TESTS=ON \
+  -DBUFFER_BUILD_BENCH=OFF -DBUFFER_BUILD_EXAMPLES=ON "${launcher[@]}"
+stage "clang asan+ubsan tests"
+env "${sanitizer_env[@]}" ctest --test-dir build-asan -L suite --output-on-failure --parallel "$jobs"
+echo "example program under the sanitizers"
+env "${sanitizer_env[@]}" ./build-asan/examples/BufferExample >/dev/null
+
+stage "installed package"
 bash scripts/check-package.sh build

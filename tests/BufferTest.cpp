@@ -1,7 +1,7 @@
 #include <BufferApi.h>
 
-#include "C_Buffer.h"
 #include "C_Attribute.h"
+#include "C_Buffer.h"
 #include "C_Frame.h"
 #include "FrameTestHelpers.h"
 
@@ -349,7 +349,8 @@ TEST(Buffer, AttributeBesideTwoNodesOfItsNameIsDeletedOnce)
       [](I_Buffer& b) { return b.CreateAttribute("A", AttrString); },
       [](I_Buffer& b) { return b.CreateAttributeNode("A"); },
       [](I_Buffer& b) { return b.CreateAttributePlane("A", 2, 2, DT_UInt8); },
-      [](I_Buffer& b) {
+      [](I_Buffer& b)
+      {
         const auto source = NewBuffer();
         source->CreateAttribute("A", AttrFloat);
         b.CopyAttributes(source->GetAttributeRoot());

@@ -162,7 +162,8 @@ TEST(VC7Layout, EqualGridsLeaveTheGridFlagClear)
   EXPECT_EQ(Get<std::int16_t>(separate, 28), 3);
   EXPECT_EQ(Get<std::int16_t>(separate, 32), 16);
   EXPECT_EQ(Get<std::int16_t>(separate, 34), 4);
-  const auto* read = dynamic_cast<const I_FrameVector*>(Read(separate).buffer->GetFrame(0));
+  const ReadResult result = Read(separate); // owns the buffer the frame lives in
+  const auto* read = dynamic_cast<const I_FrameVector*>(result.buffer->GetFrame(0));
   EXPECT_EQ(read->GetGridY(), 16u);
   EXPECT_EQ(read->GetGridZ(), 4u);
 }

@@ -51,7 +51,7 @@ BUFFER_API void GetPlaneSize(I_AttributeBase* attribute, unsigned& width, unsign
 //! subtrees whose name begins with "TS:" are skipped. Each name is prefix +
 //! dotted path + suffix.
 BUFFER_API void GetList(I_AttributeBase* node, bool isRoot, const std::string& prefix, const std::string& suffix,
-             std::vector<std::string>& names, std::vector<I_AttributeBase*>& attributes);
+                        std::vector<std::string>& names, std::vector<I_AttributeBase*>& attributes);
 
 //! Copies global attributes (copyGlobal) and frame attributes (copyFrames, for
 //! the frames both buffers have) from source to destination. Without copyAll,

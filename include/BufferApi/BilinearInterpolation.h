@@ -19,6 +19,6 @@ namespace BufferApi
 //!   corner (or the mean M of the valid ones when that corner is invalid), the
 //!   two edge midpoints next to it (mean of the valid ends) and M; valid in the
 //!   quadrant of a valid neighbour.
-BUFFER_API bool BilinearInterpolationGetMaskedValue(double fx, double fy, double a, double b, double c, double d, bool validA,
-                                         bool validB, bool validC, bool validD, double* result);
+BUFFER_API bool BilinearInterpolationGetMaskedValue(double fx, double fy, double a, double b, double c, double d,
+                                                    bool validA, bool validB, bool validC, bool validD, double* result);
 } // namespace BufferApi

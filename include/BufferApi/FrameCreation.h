@@ -19,7 +19,8 @@ BUFFER_API I_FrameImage* CreateImageFrame(E_DataType type, unsigned width, unsig
 //! Raises RTE::VerificationFailed for width 0, height 0 or an empty list.
 //! On a null result no block has been adopted: the caller still owns them all.
 BUFFER_API I_FrameImage* CreateImageFrameWithPlaneMemory(E_DataType type, unsigned width, unsigned height,
-                                              const std::vector<void*>& planes);
+                                                         const std::vector<void*>& planes);
 //! As above with one block (depth 1); raises RTE::VerificationFailed for a null block.
-BUFFER_API I_FrameImage* CreateImageFrameWithPlaneMemory(E_DataType type, unsigned width, unsigned height, void* memory);
+BUFFER_API I_FrameImage* CreateImageFrameWithPlaneMemory(E_DataType type, unsigned width, unsigned height,
+                                                         void* memory);
 } // namespace BufferApi

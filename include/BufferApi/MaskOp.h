@@ -39,7 +39,8 @@ BUFFER_API void ApplyMaskToImage(I_Frame* image, I_Frame* maskFrame, int value);
 //! out's mask when missing. Nothing happens when a frame is null or a plane
 //! index is negative or not below its frame's depth. For a mode outside
 //! CVP_ModesT the common area keeps its values; the rest is still cleared.
-BUFFER_API void CombinePlaneMasks(CVP_ModesT mode, I_Frame* a, int planeA, I_Frame* b, int planeB, I_Frame* out, int planeOut);
+BUFFER_API void CombinePlaneMasks(CVP_ModesT mode, I_Frame* a, int planeA, I_Frame* b, int planeB, I_Frame* out,
+                                  int planeOut);
 
 //! The plane as bool array (element != 0); null for a null plane or when the
 //! array cannot be allocated.
@@ -60,7 +61,7 @@ BUFFER_API I_Frame* CopyMask(I_Frame* src, unsigned srcPlane, I_Frame* dst, unsi
 //! size, written at plane 0, which the caller owns. Null for a null src or a
 //! plane index beyond a depth.
 BUFFER_API I_FrameImage* CopyMaskToImage(I_Frame* src, unsigned srcPlane, I_FrameImage* dst, unsigned dstPlane,
-                              bool evenWithoutMask);
+                                         bool evenWithoutMask);
 
 //! Mask plane `plane` as bool array (all true for a frame without mask);
 //! null for a null frame, plane >= depth or a missing mask plane.

@@ -42,7 +42,7 @@ BUFFER_API bool HasTypedScalarFrameBound(const I_Buffer* buffer, const std::stri
 //! sizeX and height sizeY * sizeZ * sizeF with the children "SizeZ" and
 //! "SizeF". Raises RTE::VerificationFailed for a null buffer, an empty name
 //! and a volume whose height or sizes do not fit 32-bit numbers.
-BUFFER_API C_TypedScalarGlobal CreateTypedScalarGlobal(I_Buffer* buffer, const std::string& name, E_DataType type, unsigned sizeX,
-                                            unsigned sizeY, unsigned sizeZ, unsigned sizeF);
+BUFFER_API C_TypedScalarGlobal CreateTypedScalarGlobal(I_Buffer* buffer, const std::string& name, E_DataType type,
+                                                       unsigned sizeX, unsigned sizeY, unsigned sizeZ, unsigned sizeF);
 BUFFER_API bool HasTypedScalarGlobal(const I_Buffer* buffer, const std::string& name);
 } // namespace BufferApi

@@ -12,8 +12,10 @@ namespace BufferApi
 //! frame factory. Raises RTE::VerificationFailed for a zero width, height,
 //! depth or number of choices (checked in that order). Null when the frame
 //! could not be made; the caller owns it.
-BUFFER_API I_FrameVector2C* CreateVectorFrame2C(unsigned width, unsigned height, unsigned depth, unsigned numberOfChoices);
+BUFFER_API I_FrameVector2C* CreateVectorFrame2C(unsigned width, unsigned height, unsigned depth,
+                                                unsigned numberOfChoices);
 
 //! As CreateVectorFrame2C for an "FT_VECTOR_3C" frame.
-BUFFER_API I_FrameVector3C* CreateVectorFrame3C(unsigned width, unsigned height, unsigned depth, unsigned numberOfChoices);
+BUFFER_API I_FrameVector3C* CreateVectorFrame3C(unsigned width, unsigned height, unsigned depth,
+                                                unsigned numberOfChoices);
 } // namespace BufferApi

@@ -67,7 +67,7 @@ template <typename E>
 //! Builds the message of an index error:
 //! "<text> <index> out of bounds <lower> - <upper> [line <line> in file <unit>]".
 RTE_API QString IndexMessage(const QString& text, long long index, long long lower, long long upper, int line,
-                     const char* sourceUnit);
+                             const char* sourceUnit);
 
 namespace Detail
 {
@@ -172,13 +172,15 @@ constexpr const char* SourceUnitOf(File)
 //! "Sources\\C_Buffer". Each unit that raises defines once, in an anonymous
 //! namespace: const char* const kSourceUnit = RTE_SOURCE_UNIT;
 #define RTE_SOURCE_UNIT                                                                                                \
-  ([] {                                                                                                                \
-    struct RteSourceFile_                                                                                              \
-    {                                                                                                                  \
-      static constexpr const char* Path() { return __FILE__; }                                                         \
-    };                                                                                                                 \
-    return ::RTE::Detail::SourceUnitOf(RteSourceFile_{});                                                              \
-  }())
+  (                                                                                                                    \
+      []                                                                                                               \
+      {                                                                                                                \
+        struct RteSourceFile_                                                                                          \
+        {                                                                                                              \
+          static constexpr const char* Path() { return __FILE__; }                                                     \
+        };                                                                                                             \
+        return ::RTE::Detail::SourceUnitOf(RteSourceFile_{});                                                          \
+      }())
 
 //! Streams a std::string as 8-bit text, like the QTextStream insertions of Qt.
 RTE_API QTextStream& operator<<(QTextStream& stream, const std::string& text);

@@ -110,13 +110,16 @@ private:
 };
 
 RTE_API boost::shared_ptr<C_Tree> CreateTree();
-RTE_API boost::shared_ptr<C_Bool> CreateBool(const std::string& name, const std::string& caption, const std::string& tooltip,
-                                     int accessMode, bool value, C_Bool::E_Editor editor);
+RTE_API boost::shared_ptr<C_Bool> CreateBool(const std::string& name, const std::string& caption,
+                                             const std::string& tooltip, int accessMode, bool value,
+                                             C_Bool::E_Editor editor);
 RTE_API boost::shared_ptr<C_Integer> CreateInteger(const std::string& name, const std::string& caption,
-                                           const std::string& tooltip, int accessMode, std::int64_t value,
-                                           std::int64_t minimum, std::int64_t maximum, C_Integer::E_Editor editor);
-RTE_API boost::shared_ptr<C_Text> CreateText(const std::string& name, const std::string& caption, const std::string& tooltip,
-                                     int accessMode, const std::string& value, C_Text::E_Editor editor);
+                                                   const std::string& tooltip, int accessMode, std::int64_t value,
+                                                   std::int64_t minimum, std::int64_t maximum,
+                                                   C_Integer::E_Editor editor);
+RTE_API boost::shared_ptr<C_Text> CreateText(const std::string& name, const std::string& caption,
+                                             const std::string& tooltip, int accessMode, const std::string& value,
+                                             C_Text::E_Editor editor);
 
 } // namespace Parameter
 } // namespace RTE
