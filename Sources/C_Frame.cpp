@@ -154,9 +154,17 @@ std::unique_ptr<C_Component> C_Frame::MakeComponent(const std::string& name, E_D
   {
     return std::make_unique<C_Component>(name, type, this, true, planeMemory);
   }
-  catch (const std::exception&)
+  catch (const RTE::Exception&)
   {
-    // The component's own failure has been logged already.
+    // Raised through the runtime layer, so the cause is in the log already.
+  }
+  catch (const std::exception& cause)
+  {
+    // Anything else (out of memory above all) would otherwise vanish behind
+    // the message below.
+    RTE::Exception logged(QString::fromLocal8Bit(cause.what()));
+    logged.setLocation(QString::fromLatin1(kSourceUnit), __LINE__);
+    logged.log();
   }
   RTE_RAISE(RTE::Exception, kSourceUnit, "The component could not be created.");
 }

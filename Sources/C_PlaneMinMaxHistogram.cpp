@@ -470,12 +470,44 @@ void C_PlaneMinMaxHistogram::Process(I_Frame* frame, const std::string& componen
   }
   const int maskIndex = m_useMask ? frame->GetComponentIndex(I_Frame::COMPONENT_MASK) : -1;
   const unsigned depth = frame->GetDepth();
-  for (unsigned z = 0; z < depth; ++z)
+  // GetPlane answers null for planes a component lacks: they are skipped, or
+  // taken without mask when only the mask plane is missing.
+  auto processEveryPlane = [&]
   {
-    // GetPlane answers null for planes a component lacks: they are skipped,
-    // or taken without mask when only the mask plane is missing.
-    Process(frame->GetPlane(index, z), maskIndex >= 0 ? frame->GetPlane(maskIndex, z) : nullptr);
+    for (unsigned z = 0; z < depth; ++z)
+    {
+      Process(frame->GetPlane(index, z), maskIndex >= 0 ? frame->GetPlane(maskIndex, z) : nullptr);
+    }
+  };
+  // The bin width follows from the data range when the histogram is set up.
+  // Over several planes that range must cover all of them, or every plane
+  // after the first would be binned against the first one's range and the
+  // result would depend on the plane order.
+  if (depth > 1 && m_percent < 100.0 && !m_histogram)
+  {
+    ScanLimitsOnly(processEveryPlane);
   }
+  processEveryPlane();
+}
+
+template <typename ProcessPlanes>
+void C_PlaneMinMaxHistogram::ScanLimitsOnly(const ProcessPlanes& processPlanes)
+{
+  // A full-range pass merges the data limits without binning; the count is
+  // taken by the binning pass that follows.
+  struct S_Restore
+  {
+    C_PlaneMinMaxHistogram& self;
+    double percent;
+    unsigned count;
+    ~S_Restore()
+    {
+      self.m_percent = percent;
+      self.m_count = count;
+    }
+  } restore{*this, m_percent, m_count};
+  m_percent = 100.0;
+  processPlanes();
 }
 
 void C_PlaneMinMaxHistogram::Process(I_FrameImage* frame, unsigned plane)

@@ -80,8 +80,15 @@ TEST(Frame, CreateDeleteAndRenameComponentsKeepTheOrder)
   EXPECT_EQ(frame->CreateComponent("A", DT_Int32), 1u);
   EXPECT_EQ(MessageOf([&] { frame->CreateComponent("A", DT_Float); }), "Component already exists.");
   const std::vector<void*> tooFew{nullptr};
+  std::vector<std::string> logged;
+  RTE::LogHandler previous =
+      RTE::SetLogHandler([&](const RTE::Exception& e) { logged.push_back(e.message().toStdString()); });
   EXPECT_EQ(MessageOf([&] { frame->CreateComponent("LIST", DT_UInt8, &tooFew); }),
             "The component could not be created.");
+  RTE::SetLogHandler(previous);
+  // The cause stays in the log ahead of the frame's own message.
+  EXPECT_EQ(logged, (std::vector<std::string>{"Not enough plane data memory defined for required number of planes",
+                                              "The component could not be created."}));
 
   frame->CreateComponent("B", DT_UInt8);
   frame->CreateMask();

@@ -267,6 +267,31 @@ TEST(PlaneMinMaxHistogram, FrameComponentsAndImagePlanes)
   EXPECT_EQ(second.GetCount(), 5u);
 }
 
+// Planes 0-999 and 5000-5999: 2 % of 2000 values means 40 may go at each
+// end, whichever plane comes first and whatever the element type.
+TEST(PlaneMinMaxHistogram, ComponentOfSeveralPlanesIsBinnedOverTheirJointRange)
+{
+  for (const E_DataType type : {DT_Float, DT_UInt16})
+  {
+    for (const bool lowFirst : {true, false})
+    {
+      std::unique_ptr<I_FrameImage> frame(CreateImageFrame(type, 1000, 1, 2));
+      for (unsigned x = 0; x < 1000; ++x)
+      {
+        frame->SetPixel(x, 0, lowFirst ? 0 : 1, double(x));
+        frame->SetPixel(x, 0, lowFirst ? 1 : 0, 5000.0 + x);
+      }
+      MMH histogram(98.0);
+      histogram.Process(frame.get(), I_FrameImage::COMPONENT_PIXEL);
+      histogram.Finish(MMH::CMMode_Range);
+      SCOPED_TRACE(testing::Message() << "type " << type << (lowFirst ? ", low plane first" : ", high plane first"));
+      EXPECT_NEAR(histogram.GetMin(), 40.0, 0.5);
+      EXPECT_NEAR(histogram.GetMax(), 5959.0, 0.5);
+      EXPECT_EQ(histogram.GetCount(), 2000u);
+    }
+  }
+}
+
 TEST(PlaneMinMaxHistogram, FloatVectorFrames)
 {
   std::unique_ptr<I_FrameVector2C> frame(CreateVectorFrame2C(3, 2, 2, 2));

@@ -100,8 +100,9 @@ public:
     {
       // A zero vector of a single-choice frame is stored as disabled choice 0.
       // Selects rather than branches, so that a loop of calls stays vectorisable.
-      const bool zero = IsZero(u) & IsZero(v) & IsZero(w);
-      Store(o, u, v, w, enabled & !zero, (known | zero) ? 0 : -1, zero ? 0 : stored);
+      // Integer arithmetic on the flags keeps the compiler from short-circuiting.
+      const bool zero = (int(IsZero(u)) & int(IsZero(v)) & int(IsZero(w))) != 0;
+      Store(o, u, v, w, enabled && !zero, (known || zero) ? 0 : -1, zero ? 0 : stored);
       return;
     }
     const std::int64_t slot = known ? (mode < VA_Choice4 ? stored : 3) : -1;

@@ -20,8 +20,9 @@ class I_PlaneBase;
 //!
 //! Feed data with one or more Process calls, then call Finish and read
 //! GetMin, GetMax and GetCount. The bin width is fixed by the first Process
-//! that takes values after construction or Finish; later calls bin with the
-//! data minimum current at their time.
+//! that takes values after construction or Finish (a frame component of
+//! several planes fixes it from the range of all its planes); later calls bin
+//! with the data minimum current at their time.
 class BUFFER_API C_PlaneMinMaxHistogram
 {
 public:
@@ -102,6 +103,9 @@ private:
   //! Counts, ranges and bins the values that forEachValue hands to its callback.
   template <typename ForEachValue>
   void TakeValues(const ForEachValue& forEachValue);
+  //! Runs processPlanes once for the data limits only: no bins, no count.
+  template <typename ProcessPlanes>
+  void ScanLimitsOnly(const ProcessPlanes& processPlanes);
   void CheckFinished() const;
 
   double m_percent;
