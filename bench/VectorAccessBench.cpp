@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <string>
 
 using namespace BufferApi;
 
@@ -351,6 +352,75 @@ void BM_CompatibleVectorPlaneAccess_SetVector3D(benchmark::State& state)
         benchmark::ClobberMemory();
       });
 }
+// SetVector3D by pattern, on one 1024 x 1024 plane of a frame made for the
+// pattern: 2C or 3C, N choices, the mode written. The raw loop does the same
+// memory work as the call (the enabled flag; for a mode that stores, the
+// vector of the mode's slot, lowered to the last choice, and the active choice).
+template <bool threeC, unsigned choices, E_VectorActive mode>
+void BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern(benchmark::State& state)
+{
+  constexpr unsigned width = 1024;
+  constexpr unsigned height = 1024;
+  std::unique_ptr<I_FrameVector> frame;
+  if (threeC)
+    frame.reset(CreateVectorFrame3C(width, height, 1, choices));
+  else
+    frame.reset(CreateVectorFrame2C(width, height, 1, choices));
+  const auto data = [&frame](const std::string& name) { return frame->GetComponent(name)->GetPlane(0)->GetData(); };
+  auto* const enabled = static_cast<std::uint8_t*>(data(I_FrameVector::COMPONENT_ENABLED));
+  auto* const active = static_cast<std::int32_t*>(data(I_FrameVector::COMPONENT_ACTIVE_CHOICE));
+  const int known = mode >= VA_Choice1 && mode <= VA_Choice4Alt2;
+  const int wanted = mode < VA_Choice4 ? int(mode) - 1 : 3;
+  const int slot = known ? (wanted < int(choices) - 1 ? wanted : int(choices) - 1) : -1;
+  const int stored = known ? int(mode) - 1 : -1;
+  float* u = nullptr;
+  float* v = nullptr;
+  float* w = nullptr;
+  if (slot >= 0)
+  {
+    const std::string digits = std::to_string(slot);
+    u = static_cast<float*>(data(I_FrameVector::COMPONENT_U + digits));
+    v = static_cast<float*>(data(I_FrameVector::COMPONENT_V + digits));
+    w = threeC ? static_cast<float*>(data(I_FrameVector::COMPONENT_W + digits)) : nullptr;
+  }
+  // Touch every page once before timing.
+  for (std::size_t i = 0; i < std::size_t(width) * height; ++i)
+    enabled[i] = 0;
+  C_CompatibleVectorPlaneAccess access(frame.get(), 0);
+  RunPair(
+      state,
+      [=]
+      {
+        for (unsigned y = 0; y < height; ++y)
+        {
+          for (unsigned x = 0; x < width; ++x)
+          {
+            const std::uint64_t o = std::uint64_t(width) * y + x;
+            enabled[o] = mode != VA_Disabled;
+            if (u)
+            {
+              u[o] = static_cast<float>(x + 1);
+              v[o] = static_cast<float>(y + 1);
+              if (w)
+                w[o] = 1.0f;
+              active[o] = stored;
+            }
+          }
+        }
+        benchmark::ClobberMemory();
+      },
+      [&access]
+      {
+        for (unsigned y = 0; y < height; ++y)
+        {
+          for (unsigned x = 0; x < width; ++x)
+          {
+            access.SetVector3D(x, y, static_cast<float>(x + 1), static_cast<float>(y + 1), 1.0f, mode);
+          }
+        }
+        benchmark::ClobberMemory();
+      });
+}
 } // namespace
 
 BENCHMARK(BM_VectorPlaneAccess_GetVector)->MinTime(kMinTime)->Unit(benchmark::kMillisecond);
@@ -359,3 +429,21 @@ BENCHMARK(BM_CompatibleVectorPlaneAccess_GetVector3D_Choice1)->MinTime(kMinTime)
 BENCHMARK(BM_CompatibleVectorPlaneAccess_GetVector3D_Active)->MinTime(kMinTime)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompatibleVectorPlaneAccess_GetVector3D_ActiveMixed)->MinTime(kMinTime)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompatibleVectorPlaneAccess_SetVector3D)->MinTime(kMinTime)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern, false, 1, VA_Choice1)
+    ->MinTime(kMinTime)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern, false, 2, VA_Choice2)
+    ->MinTime(kMinTime)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern, false, 4, VA_Choice4Alt1)
+    ->MinTime(kMinTime)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern, false, 2, VA_Disabled)
+    ->MinTime(kMinTime)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern, true, 1, VA_Choice1)
+    ->MinTime(kMinTime)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern, true, 2, VA_Choice1)
+    ->MinTime(kMinTime)
+    ->Unit(benchmark::kMillisecond);

@@ -32,7 +32,9 @@ bash scripts/bootstrap.sh
 
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
-  export CCACHE_BASEDIR="$root"
+  # Paths below the checkout are hashed relative to it and the build folder is
+  # left out of the hash, so a fresh clone elsewhere still hits the cache.
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 jobs=$(nproc)
