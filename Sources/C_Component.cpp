@@ -163,11 +163,6 @@ unsigned C_Component::GetNumberOfPlanes() const
   return static_cast<unsigned>(m_planes.size());
 }
 
-I_PlaneBase* C_Component::GetPlane(unsigned index) const
-{
-  return index < m_planes.size() ? m_planes[index].get() : nullptr;
-}
-
 void C_Component::CheckPlaneIndex(unsigned index) const
 {
   if (index >= m_planes.size())

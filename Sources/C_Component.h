@@ -46,7 +46,11 @@ public:
   std::string GetName() const override;
   I_Scale* GetScale() const override;
   unsigned GetNumberOfPlanes() const override;
-  I_PlaneBase* GetPlane(unsigned index) const override;
+  //! Inline: per-pixel helpers reach the plane through here.
+  I_PlaneBase* GetPlane(unsigned index) const override
+  {
+    return index < m_planes.size() ? m_planes[index].get() : nullptr;
+  }
   void SetPlane(unsigned index, std::shared_ptr<I_PlaneBase> plane) override;
   void SetScale(I_Scale* scale) override;
 

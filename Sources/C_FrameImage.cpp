@@ -271,11 +271,6 @@ unsigned C_FrameImage::GetIntPixel(unsigned x, unsigned y, unsigned plane) const
   return TruncateToUnsigned(GetPixel(x, y, plane));
 }
 
-I_PlaneBase* C_FrameImage::GetPlane(unsigned plane) const
-{
-  return m_pixel != nullptr ? m_pixel->GetPlane(plane) : nullptr;
-}
-
 void* C_FrameImage::GetPlaneData(unsigned plane) const
 {
   const I_PlaneBase* p = GetPlane(plane);

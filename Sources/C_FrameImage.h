@@ -52,7 +52,10 @@ public:
   I_FrameImage* ConvertTo(E_DataType type) const override;
   double GetPixel(unsigned x, unsigned y, unsigned plane) const override;
   unsigned GetIntPixel(unsigned x, unsigned y, unsigned plane) const override;
-  I_PlaneBase* GetPlane(unsigned plane) const override;
+  I_PlaneBase* GetPlane(unsigned plane) const override
+  {
+    return m_pixel != nullptr ? m_pixel->GetPlane(plane) : nullptr;
+  }
   void* GetPlaneData(unsigned plane) const override;
   void SetPixel(unsigned x, unsigned y, unsigned plane, double value) override;
   void SetIntPixel(unsigned x, unsigned y, unsigned plane, unsigned value) override;

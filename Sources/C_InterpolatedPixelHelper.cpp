@@ -214,7 +214,22 @@ float C_InterpolatedPixelHelper::Interpolate(float x, float y, const unsigned ch
     validD = flags[3];
   }
 
-  if (!validA && !validB && !validC && !validD)
+  if (validA && validB && validC && validD)
+  {
+    // Every neighbour valid, the common case: plain bilinear weights, the
+    // same as the masked interpolation gives for a full set, straight on
+    // the typed pixel data.
+    double result = 0;
+    if (FullSetBilinear(px, py, fx, fy, result))
+    {
+      if (valid != nullptr)
+      {
+        *valid = true;
+      }
+      return static_cast<float>(result);
+    }
+  }
+  else if (!validA && !validB && !validC && !validD)
   {
     if (valid != nullptr)
     {
@@ -233,6 +248,27 @@ float C_InterpolatedPixelHelper::Interpolate(float x, float y, const unsigned ch
     *valid = isValid;
   }
   return static_cast<float>(result);
+}
+
+bool C_InterpolatedPixelHelper::FullSetBilinear(unsigned px, unsigned py, double fx, double fy, double& result) const
+{
+  if (m_grey == nullptr)
+  {
+    return false;
+  }
+  const I_PlaneBase* plane = m_grey->C_FrameImage::GetPlane(m_plane);
+  if (plane == nullptr)
+  {
+    return false;
+  }
+  const auto fromTyped = [&](const auto& typed)
+  {
+    using T = std::remove_pointer_t<decltype(typed.data)>;
+    double q[4];
+    typed.Quad(px, py, q, [](T e) { return static_cast<double>(e); });
+    result = Detail::MaskedBilinearParts::Bilinear(fx, fy, q[0], q[1], q[2], q[3]);
+  };
+  return VisitTyped(*plane, fromTyped);
 }
 
 void C_InterpolatedPixelHelper::FrameMaskValidity(unsigned px, unsigned py, bool valid[4]) const

@@ -387,6 +387,9 @@ void BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern(benchmark::State& state)
   for (std::size_t i = 0; i < std::size_t(width) * height; ++i)
     enabled[i] = 0;
   C_CompatibleVectorPlaneAccess access(frame.get(), 0);
+  // The row stride as the access object has it, known at run time only, so
+  // that the raw loop is not turned into one block fill the access can't be.
+  const std::uint64_t stride = frame->GetWidth();
   RunPair(
       state,
       [=]
@@ -395,7 +398,7 @@ void BM_CompatibleVectorPlaneAccess_SetVector3D_Pattern(benchmark::State& state)
         {
           for (unsigned x = 0; x < width; ++x)
           {
-            const std::uint64_t o = std::uint64_t(width) * y + x;
+            const std::uint64_t o = stride * y + x;
             enabled[o] = mode != VA_Disabled;
             if (u)
             {

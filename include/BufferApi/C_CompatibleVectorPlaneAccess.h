@@ -42,23 +42,30 @@ public:
   //! vector counts as enabled; without ACTIVE_CHOICE the first choice is active.
   virtual E_VectorActive GetVector3D(unsigned x, unsigned y, float& u, float& v, float& w, E_VectorActive mode) const
   {
-    u = v = w = 0.0f;
+    // Every member is read before the first test (see SetVector3D), so that a
+    // loop of calls hoists the reads.
+    const S_Slot* const slotTable = m_slots.data();
+    const std::int64_t lastChoice = m_lastChoice;
+    const bool hasW = m_hasW;
+    const std::uint8_t* const enabledData = m_enabledRead;
+    const std::int32_t* const activeChoice = m_activeChoiceRead;
     const std::uint64_t o = Offset(x, y);
+    u = v = w = 0.0f;
     int choice;
-    int slot;
+    std::int64_t slot;
     if (mode == VA_Disabled)
     {
-      if (m_enabledRead[o] == 0)
+      if (enabledData[o] == 0)
       {
         return VA_Disabled;
       }
       // The stored choice is lowered to the last slot but answered as stored.
-      choice = m_activeChoiceRead[o];
-      if (choice < 0 || m_lastChoice < 0)
+      choice = activeChoice[o];
+      if (choice < 0 || lastChoice < 0)
       {
         return VA_Disabled;
       }
-      slot = choice < m_lastChoice ? choice : static_cast<int>(m_lastChoice);
+      slot = choice < lastChoice ? choice : lastChoice;
     }
     else
     {
@@ -68,16 +75,17 @@ public:
         return VA_Disabled;
       }
       // Explicit modes are not lowered: a slot beyond the last choice is absent.
-      choice = slot = mode < VA_Choice4 ? static_cast<int>(mode) - 1 : 3;
-      if (slot > m_lastChoice)
+      choice = mode < VA_Choice4 ? static_cast<int>(mode) - 1 : 3;
+      slot = choice;
+      if (slot > lastChoice)
       {
         return VA_Disabled;
       }
     }
-    const S_Slot& data = m_slots[static_cast<std::size_t>(slot + 1)];
+    const S_Slot& data = slotTable[static_cast<std::size_t>(slot + 1)];
     u = data.u[o];
     v = data.v[o];
-    if (m_hasW)
+    if (hasW)
     {
       w = data.w[o];
     }
@@ -91,22 +99,45 @@ public:
   //! As C_VectorHelper::SetVector on this plane, in float.
   virtual void SetVector3D(unsigned x, unsigned y, float u, float v, float w, E_VectorActive mode)
   {
+    // Every member is read unconditionally and the cases are told apart by
+    // selects, not branches: then a loop of calls over a fixed mode finds
+    // all reads loop-invariant, hoists them and splits on the remaining
+    // tests, and the stores vectorise like a plain loop's.
+    const S_Slot* const slotTable = m_slots.data();
+    const std::int64_t lastChoice = m_lastChoice;
+    const bool singleChoice = m_numberOfChoices == 1;
+    bool* const enabledData = m_enabledWrite;
+    std::int32_t* const activeChoice = m_activeChoiceWrite;
     const std::uint64_t o = Offset(x, y);
+
     // Unknown modes (negative ones become large here) only write the enabled flag.
     const bool known = static_cast<unsigned>(mode) - 1u <= static_cast<unsigned>(VA_Choice4Alt2) - 1u;
     const bool enabled = mode != VA_Disabled;
     const int stored = known ? static_cast<int>(mode) - 1 : -1;
-    if (m_numberOfChoices == 1)
+    if (!known && !singleChoice)
     {
-      // A zero vector of a single-choice frame is stored as disabled choice 0.
-      // Selects rather than branches, so that a loop of calls stays vectorisable.
-      // Integer arithmetic on the flags keeps the compiler from short-circuiting.
-      const bool zero = (int(IsZero(u)) & int(IsZero(v)) & int(IsZero(w))) != 0;
-      Store(o, u, v, w, enabled && !zero, (known || zero) ? 0 : -1, zero ? 0 : stored);
+      enabledData[o] = enabled;
       return;
     }
-    const std::int64_t slot = known ? (mode < VA_Choice4 ? stored : 3) : -1;
-    Store(o, u, v, w, enabled, slot < m_lastChoice ? slot : m_lastChoice, stored);
+    // A zero vector of a single-choice frame is stored as disabled choice 0.
+    // Integer arithmetic on the flags keeps the compiler from branching.
+    const bool zero = singleChoice && (int(IsZero(u)) & int(IsZero(v)) & int(IsZero(w))) != 0;
+    const std::int64_t wanted = known ? (mode < VA_Choice4 ? stored : 3) : -1;
+    const std::int64_t lowered = wanted < lastChoice ? wanted : lastChoice;
+    const std::int64_t slot = singleChoice ? ((known || zero) ? 0 : -1) : lowered;
+
+    const S_Slot target = slotTable[static_cast<std::size_t>(slot + 1)];
+    enabledData[o] = enabled && !zero;
+    if (target.u)
+    {
+      target.u[o] = u;
+      target.v[o] = v;
+      if (target.w)
+      {
+        target.w[o] = w;
+      }
+      activeChoice[o] = zero ? 0 : stored;
+    }
   }
 
   //! True without mask; false outside the plane; else whether the mask
@@ -145,35 +176,6 @@ private:
 
   void Init(const I_FrameVector* frame, unsigned plane);
 
-  //! The stores of SetVector3D: the enabled flag always, the vector and the
-  //! active choice only for a slot >= 0. No store may alias a member, so that
-  //! a loop of calls keeps the members in registers: the ENABLED byte is
-  //! written as bool (a byte store would alias everything), the counts are
-  //! not of the int type of ACTIVE_CHOICE, and absent ENABLED and
-  //! ACTIVE_CHOICE planes are written to private stand-ins instead of being
-  //! tested for on every call.
-  void Store(std::uint64_t o, float u, float v, float w, bool enabled, std::int64_t slot, int stored)
-  {
-    // Everything is read before the first store and the entry for -1 is
-    // empty, so that the compiler may hoist the reads out of a loop and split
-    // the loop on the tests.
-    const S_Slot& target = m_slots[static_cast<std::size_t>(slot + 1)];
-    float* const uData = target.u;
-    float* const vData = target.v;
-    float* const wData = target.w;
-    std::int32_t* const activeChoice = m_activeChoiceWrite;
-    m_enabledWrite[o] = enabled;
-    if (uData)
-    {
-      uData[o] = u;
-      vData[o] = v;
-      if (wData)
-      {
-        wData[o] = w;
-      }
-      activeChoice[o] = stored;
-    }
-  }
   std::uint64_t Offset(unsigned x, unsigned y) const { return m_width * y + x; }
   static bool IsZero(float value) { return std::fabs(value) < 1e-10f; }
 

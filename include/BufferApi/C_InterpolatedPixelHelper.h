@@ -58,6 +58,9 @@ private:
   void Init();
   float Interpolate(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
   void FrameMaskValidity(unsigned px, unsigned py, bool valid[4]) const;
+  //! The plain bilinear value at (px + fx, py + fy) for a grey image frame
+  //! of the library's own classes; false (result untouched) otherwise.
+  bool FullSetBilinear(unsigned px, unsigned py, double fx, double fy, double& result) const;
   void Neighbours(unsigned px, unsigned py, double values[4]) const;
 
   I_FrameImage* m_image = nullptr;
