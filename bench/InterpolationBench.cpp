@@ -7,8 +7,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "MemcpyRatio.h"
+
 #include <cstdint>
-#include <ctime>
 #include <memory>
 
 using namespace BufferApi;
@@ -45,13 +46,6 @@ S_Fixture& Fixture()
 {
   static S_Fixture fixture;
   return fixture;
-}
-
-double ThreadSeconds()
-{
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // The same clamping and border handling as the helper, straight on the array.
@@ -103,21 +97,12 @@ double HelperPass(const C_InterpolatedPixelHelper& helper, bool* mask, bool useF
 void RunPair(benchmark::State& state, bool* mask, bool useFrameMask)
 {
   const C_InterpolatedPixelHelper helper(Fixture().frame.get(), 0);
-  double plainSeconds = 0;
-  double helperSeconds = 0;
-  for (auto _ : state)
-  {
-    const double start = ThreadSeconds();
-    benchmark::DoNotOptimize(PlainPass());
-    const double middle = ThreadSeconds();
-    benchmark::DoNotOptimize(HelperPass(helper, mask, useFrameMask));
-    helperSeconds += ThreadSeconds() - middle;
-    plainSeconds += middle - start;
-  }
-  const double passes = static_cast<double>(state.iterations());
-  state.counters["plain_ms"] = plainSeconds * 1e3 / passes;
-  state.counters["helper_ms"] = helperSeconds * 1e3 / passes;
-  state.counters["vs_plain"] = helperSeconds > 0 ? plainSeconds / helperSeconds : 0.0;
+  const BenchRatio::S_PairSeconds seconds = BenchRatio::RunSideBySide(
+      state, [] { benchmark::DoNotOptimize(PlainPass()); },
+      [&] { benchmark::DoNotOptimize(HelperPass(helper, mask, useFrameMask)); });
+  state.counters["plain_ms"] = seconds.first * 1e3;
+  state.counters["helper_ms"] = seconds.second * 1e3;
+  state.counters["vs_plain"] = seconds.second > 0 ? seconds.first / seconds.second : 0.0;
 }
 
 // Every neighbour valid.

@@ -70,4 +70,30 @@ private:
   double m_memcpySeconds;
   double m_start;
 };
+
+//! Seconds per iteration of two loops run in turn in every iteration.
+struct S_PairSeconds
+{
+  double first = 0.0;
+  double second = 0.0;
+};
+
+//! Runs `first` and then `second` in every iteration of the benchmark, so that
+//! both see the same machine state, and returns their times per iteration.
+template <class First, class Second>
+S_PairSeconds RunSideBySide(benchmark::State& state, First first, Second second)
+{
+  S_PairSeconds total;
+  for (auto _ : state)
+  {
+    const double start = ThreadSeconds();
+    first();
+    const double middle = ThreadSeconds();
+    second();
+    total.second += ThreadSeconds() - middle;
+    total.first += middle - start;
+  }
+  const double passes = state.iterations() > 0 ? double(state.iterations()) : 1.0;
+  return {total.first / passes, total.second / passes};
+}
 } // namespace BenchRatio

@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "MemcpyRatio.h"
+
 #include <cmath>
 #include <cstdint>
 #include <ctime>
@@ -77,32 +79,14 @@ S_Fixture& MixedFixture()
   return fixture;
 }
 
-double ThreadSeconds()
-{
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 //! Runs the raw loop and the access loop in turn and reports both and their ratio.
 template <class RawLoop, class AccessLoop>
 void RunPair(benchmark::State& state, RawLoop rawLoop, AccessLoop accessLoop)
 {
-  double rawSeconds = 0.0;
-  double accessSeconds = 0.0;
-  for (auto _ : state)
-  {
-    const double start = ThreadSeconds();
-    rawLoop();
-    const double middle = ThreadSeconds();
-    accessLoop();
-    accessSeconds += ThreadSeconds() - middle;
-    rawSeconds += middle - start;
-  }
-  const double passes = static_cast<double>(state.iterations());
-  state.counters["raw_ms"] = rawSeconds * 1e3 / passes;
-  state.counters["access_ms"] = accessSeconds * 1e3 / passes;
-  state.counters["ratio"] = rawSeconds > 0.0 ? accessSeconds / rawSeconds : 0.0;
+  const BenchRatio::S_PairSeconds seconds = BenchRatio::RunSideBySide(state, rawLoop, accessLoop);
+  state.counters["raw_ms"] = seconds.first * 1e3;
+  state.counters["access_ms"] = seconds.second * 1e3;
+  state.counters["ratio"] = seconds.first > 0.0 ? seconds.second / seconds.first : 0.0;
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 2 * kWidth * kHeight);
 }
 
