@@ -29,7 +29,8 @@ namespace B2FIOHelpers
 using BufferApi::tagBITMAPINFOHEADER;
 
 //! How colour becomes a pixel value.
-enum RgbColorMode_t
+// A fixed underlying type: values outside the enumerators can be passed and refused.
+enum RgbColorMode_t : int
 {
   //! blue + green + red (of the palette entry), 16-bit image.
   RgbColorMode_Sum = 0,
