@@ -198,6 +198,8 @@ TEST(LegacyRoundTrip, ExtraComponentsFollowTheMainPlanesAndKeepNameAndScale)
         for (unsigned x = 0; x < 5; ++x)
           frame->SetValue(extra, x, y, z, 1000 * f + 100 * z + 10 * y + x);
   }
+  EXPECT_EQ(WriteLegacyFile(*buffer, false)[33], 62);
+  ExpectSamePlanes(*buffer, *ReadLegacyFile(WriteLegacyFile(*buffer, false)));
   const Bytes file = WriteLegacyFile(*buffer, true);
   EXPECT_EQ(file[33], 62);
   EXPECT_EQ(Get<std::int16_t>(file, 240), 1);
@@ -339,6 +341,31 @@ INSTANTIATE_TEST_SUITE_P(AllCodes, LegacyVectorCodes,
                          testing::Values(VectorCase{1, false, 4, false, 9}, VectorCase{2, false, 1, false, 2},
                                          VectorCase{3, false, 4, true, 10}, VectorCase{4, true, 1, false, 3},
                                          VectorCase{5, true, 4, true, 14}, VectorCase{6, true, 4, false, 13}));
+
+TEST(LegacyRoundTrip, VectorFramesKeepTheirExtraComponents)
+{
+  const VectorCase c{5, true, 4, true, 14};
+  auto buffer = MakeVectors(c);
+  for (unsigned f = 0; f < 2; ++f)
+  {
+    I_Frame* frame = buffer->GetFrame(f);
+    const int extra = static_cast<int>(frame->CreateComponent("Correlation", DT_Float));
+    frame->SetValue(extra, 3, 2, 1, 0.75 + f);
+  }
+  const Bytes file = WriteLegacyFile(*buffer, false);
+  EXPECT_EQ(file[33], 62);
+  EXPECT_EQ(Get<std::int16_t>(file, 240), 1); // the peak ratio is part of the format
+  const auto read = ReadLegacyFile(file, true);
+  ExpectSameVectors(*buffer, *read, c);
+  for (unsigned f = 0; f < 2; ++f)
+  {
+    const I_Frame* frame = read->GetFrame(f);
+    const int extra = frame->GetComponentIndex("Correlation");
+    ASSERT_GE(extra, 0);
+    EXPECT_EQ(frame->GetValue(extra, 3, 2, 1), 0.75 + f);
+    EXPECT_EQ(frame->GetValue(extra, 0, 0, 0), 0.0);
+  }
+}
 
 // ------------------------------------------------------------ header bytes
 
@@ -641,10 +668,23 @@ TEST(LegacyWriter, RefusesBuffersTheHeaderCannotDescribe)
             "IMG/IMX/VEC can't store different vector grids in X, Y and Z.");
 
   std::unique_ptr<I_Buffer> tall(CreateBuffer());
-  tall->AddVectorFrame2C(1, 40000, 1, 1, DT_Float, 8);
+  ASSERT_NE(tall->AddVectorFrame2C(1, 40000, 1, 1, DT_Float, 8), nullptr);
   EXPECT_EQ(MessageOf([&] { WriteLegacy(tall.get(), temp.file, true); }),
             "IMG/IMX/VEC can't store a vector field height of 40000: the header holds at most 32767.");
   EXPECT_EQ(std::ftell(temp.file), 0);
+}
+
+TEST(LegacyWriter, AFailedHeaderWriteRaises)
+{
+  const std::string path = testing::TempDir() + "LegacyWriterReadOnly.img";
+  std::FILE* readOnly = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(readOnly, nullptr);
+  std::fclose(readOnly);
+  readOnly = std::fopen(path.c_str(), "rb");
+  const auto buffer = MakeImages(DT_UInt16, 4, 4, 1, 1);
+  EXPECT_EQ(MessageOf([&] { WriteLegacy(buffer.get(), readOnly, true); }), "IMG/IMX/VEC can't write header");
+  std::fclose(readOnly);
+  std::remove(path.c_str());
 }
 
 // ------------------------------------------------------------ plugins
@@ -710,6 +750,12 @@ TEST_F(LegacyFiles, VecFilesAndTheIM7HandOver)
   EXPECT_EQ(y, 3u);
   EXPECT_EQ(z, 2u);
   EXPECT_EQ(frames, 2u);
+
+  // Images in a .vec file stay images: their rows give no vector format.
+  const auto stack = MakeImages(DT_Float, 5, 4, 3, 2);
+  ExportBuffer(stack.get(), PathOf("s.vec"), RTE::Parameter::CreateTree());
+  std::unique_ptr<I_Buffer> stackRead(ImportBuffer(PathOf("s.vec"), RTE::Parameter::CreateTree()));
+  ExpectSamePlanes(*stack, *stackRead);
 
   // An image file renamed to .im7 is handed to the legacy reader.
   const auto images = MakeImages(DT_UInt16, 8, 4, 2, 2);
