@@ -4,6 +4,8 @@
 
 #include <RTE/RTE.h>
 
+#include <BufferApi/B2FIOHelpers.h>
+
 #include <BufferApi/C_BufferLibMemory.h>
 #include <BufferApi/C_ConsecutivePlaneMemory.h>
 #include <BufferApi/C_PlaneBaseParam.h>

@@ -342,18 +342,20 @@ TEST_F(FileFrontEnd, OptionTreesOfTheBuiltInPlugins)
   }
 }
 
-TEST_F(FileFrontEnd, LegacyFormatsRaiseUntilTheyCanBeRead)
+TEST_F(FileFrontEnd, DamagedLegacyFilesAndEmptyBuffersRaiseAndLeaveNoFile)
 {
   const auto tree = RTE::Parameter::CreateTree();
   const std::string img = PathOf("old.img");
   WriteText(img, "not an image");
-  EXPECT_EQ(MessageOf([&] { delete ImportBuffer(img, tree); }), "IMG files can't be read yet.");
+  EXPECT_EQ(MessageOf([&] { delete ImportBuffer(img, tree); }), "IMG/IMX/VEC incomplete header");
   unsigned x = 0, y = 0, z = 0, frames = 0;
   EXPECT_EQ(MessageOf([&] { delete GetImportInformation(img, x, y, z, frames, true); }),
-            "IMG files can't be read yet.");
+            "IMG/IMX/VEC incomplete header");
   std::unique_ptr<I_Buffer> buffer(CreateBuffer());
-  EXPECT_EQ(MessageOf([&] { ExportBuffer(buffer.get(), PathOf("old.vec"), tree); }), "VEC files can't be written yet.");
-  EXPECT_EQ(MessageOf([&] { ExportBuffer(buffer.get(), PathOf("old.IMX"), tree); }), "IMX files can't be written yet.");
+  EXPECT_EQ(MessageOf([&] { ExportBuffer(buffer.get(), PathOf("old.vec"), tree); }),
+            "Can't export buffer without frames to IM7.");
+  EXPECT_EQ(MessageOf([&] { ExportBuffer(buffer.get(), PathOf("old.IMX"), tree); }),
+            "Can't export buffer without frames to IM7.");
   EXPECT_EQ(FolderEntries(), std::vector<std::string>({"old.img"}));
 }
 

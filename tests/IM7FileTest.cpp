@@ -243,7 +243,8 @@ TEST(IM7Reader, RaisesTheHeaderMessages)
   Put<std::int16_t>(file, 0, 5);
   EXPECT_EQ(ReadMessage(file), "File not of type IM7.");
   Put<std::int16_t>(file, 0, 19);
-  EXPECT_EQ(ReadMessage(file), "Legacy files can't be read yet.");
+  // Handed to the legacy reader, which finds no legacy header here.
+  EXPECT_EQ(ReadMessage(file).rfind("IMG/IMX/VEC ", 0), 0u);
   file = SmallFile();
   Put<std::int16_t>(file, 6, 1);
   EXPECT_EQ(ReadMessage(file), "Sparse buffers retired, please use Pelio 7!");

@@ -483,6 +483,12 @@ void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy)
 
 void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy, unsigned storedFrames)
 {
+  WriteExtendedHeader(buffer, file, legacy, storedFrames, {});
+}
+
+void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy, unsigned storedFrames,
+                         const std::vector<std::string>& attributeTexts)
+{
   CheckArguments(buffer, file);
   if (storedFrames > buffer->GetNumberOfFrames())
     storedFrames = static_cast<unsigned>(buffer->GetNumberOfFrames());
@@ -505,6 +511,8 @@ void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy, u
     writer.WriteTree(frame.GetAttributeRoot(), std::to_string(f), false);
     WriteFrameScales(file, frame, f);
   }
+  for (const std::string& text : attributeTexts)
+    WriteTag(file, kAttribute, text);
 
   WriteTag(file, kComment, StringValue(buffer->FindAttribute("_Comment")));
   WriteTag(file, kTime, StringValue(buffer->FindAttribute("_Time")));

@@ -5,6 +5,8 @@
 // scales.
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace BufferApi
 {
@@ -16,6 +18,10 @@ class I_Buffer;
 //! without it writes them for every frame.
 void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy);
 void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy, unsigned storedFrames);
+//! As above, with further attribute tags ("name=value" texts of tag 6) after
+//! the frames' tags.
+void WriteExtendedHeader(const I_Buffer* buffer, std::FILE* file, bool legacy, unsigned storedFrames,
+                         const std::vector<std::string>& attributeTexts);
 //! Reads tags from the current position up to the end tag into the buffer,
 //! whose frames exist already.
 void ReadExtendedHeader(I_Buffer* buffer, std::FILE* file);

@@ -1,7 +1,7 @@
 #include "Buffer2File.IM7/FilePluginRegistration.h"
 
-#include "Buffer2File.IM7/Buffer2File.IMX.h"
 #include "Buffer2File.IM7/BufferIM7.h"
+#include "Buffer2File.IM7/C_OldPelioFormats.h"
 
 #include <RTE/Plugin.h>
 

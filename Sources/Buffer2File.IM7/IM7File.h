@@ -15,6 +15,11 @@ void ReadIM7(I_Buffer* buffer, std::FILE* file, bool readData, bool readAttribut
              bool setLegacyProfile, unsigned int* sizeX, unsigned int* sizeY, unsigned int* sizeZ,
              unsigned int* frames);
 
+//! The import steps every reader of the container ends with: "_Header_PackType",
+//! removal of "SourceFileExp", the frame times and, when asked, 8-bit images
+//! turned into 16-bit ones.
+void PostProcessImport(I_Buffer* buffer, int packType, bool convertByteToWord);
+
 //! Stores the buffer at the file's current position; `requestedPackType` is
 //! the "PackType" export option.
 void WriteIM7(const I_Buffer* buffer, std::FILE* file, unsigned int requestedPackType);

@@ -2,6 +2,7 @@
 
 #include "Buffer2File.IM7/VC7Layout.h"
 
+#include <BufferApi/I_Buffer.h>
 #include <BufferApi/I_FrameImage.h>
 #include <BufferApi/I_FrameVector.h>
 
@@ -70,6 +71,27 @@ void FinishFrame(I_Frame& frame, const Format& format)
 {
   if (format.vector)
     VC7::FinishFrame(dynamic_cast<I_FrameVector&>(frame), format);
+}
+
+void DistributeBlock(I_Buffer& buffer, const Format& format, unsigned frames, unsigned stacks, unsigned depth,
+                     std::uint64_t planeBytes, const unsigned char* block)
+{
+  std::vector<unsigned char> scratch;
+  for (unsigned f = 0; f < frames; ++f)
+  {
+    I_Frame& frame = *buffer.GetFrame(f);
+    for (unsigned k = 0; k < stacks; ++k)
+      for (unsigned z = 0; z < depth; ++z, block += planeBytes)
+      {
+        bool direct = false;
+        void* target = ReadTargetOf(frame, format, k, z, scratch, direct);
+        if (direct)
+          std::memcpy(target, block, planeBytes);
+        else
+          StorePlane(frame, format, k, z, block);
+      }
+    FinishFrame(frame, format);
+  }
 }
 
 } // namespace IM7

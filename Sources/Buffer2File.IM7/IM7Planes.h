@@ -10,6 +10,7 @@
 
 namespace BufferApi
 {
+class I_Buffer;
 class I_Frame;
 
 namespace IM7
@@ -30,6 +31,12 @@ void StorePlane(I_Frame& frame, const Format& format, unsigned k, unsigned z, co
 //! Work that needs all planes of a frame (the enabled flags of one-choice
 //! vector frames).
 void FinishFrame(I_Frame& frame, const Format& format);
+
+//! Moves an unpacked data block into the first `frames` frames of the
+//! buffer: frame after frame, `stacks` (P + E) stacks of `depth` planes of
+//! `planeBytes` bytes each.
+void DistributeBlock(I_Buffer& buffer, const Format& format, unsigned frames, unsigned stacks, unsigned depth,
+                     std::uint64_t planeBytes, const unsigned char* block);
 
 } // namespace IM7
 } // namespace BufferApi

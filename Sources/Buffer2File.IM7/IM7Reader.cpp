@@ -11,6 +11,7 @@
 #include "Buffer2File.IM7/IM7File.h"
 #include "Buffer2File.IM7/IM7Header.h"
 #include "Buffer2File.IM7/IM7Planes.h"
+#include "Buffer2File.IM7/LegacyFile.h"
 #include "Buffer2File.IM7/PlanePacking.h"
 #include "Buffer2File.IM7/VC7Layout.h"
 
@@ -66,7 +67,8 @@ public:
             unsigned* frames);
 
 private:
-  void ReadHeader();
+  //! False when the file is a legacy file and was handed to the legacy reader.
+  bool ReadHeader(bool convertByteToWord);
   void ReadTrailer();
   void CheckTrailer() const;
   void CheckGeometry(unsigned* sizeX, unsigned* sizeY, unsigned* sizeZ, unsigned* frames);
@@ -83,7 +85,6 @@ private:
   void CreateFrames(unsigned width, unsigned height, unsigned depth);
   void ReadDataBlockUnpacked();
   std::unique_ptr<unsigned char[]> UnpackDataBlock();
-  void DistributeDataBlock(const unsigned char* block);
   void ReadAttributes(bool fullGeometryWithoutData);
   void ReadMaskAndBlocks();
   void ReadMask();
@@ -124,7 +125,7 @@ void C_IM7Reader::Seek(std::uint64_t position) const
     RTE_RAISE(RTE::Exception, kSourceUnit, "Can't move to position " << position << " of the IM7 file.");
 }
 
-void C_IM7Reader::ReadHeader()
+bool C_IM7Reader::ReadHeader(bool convertByteToWord)
 {
   m_start = Position();
   m_fileSize = RTE::FileSystem::GetSize(m_file);
@@ -137,11 +138,13 @@ void C_IM7Reader::ReadHeader()
     if (m_header.legacyType >= 18 && m_header.legacyType <= 23)
     {
       Seek(m_start);
-      RTE_RAISE(RTE::Exception, kSourceUnit, "Legacy files can't be read yet.");
+      ReadLegacy(m_buffer, m_file, false, convertByteToWord);
+      return false;
     }
     RTE_RAISE(RTE::Exception, kSourceUnit, "File not of type IM7.");
   }
   m_end = m_fileSize;
+  return true;
 }
 
 void C_IM7Reader::ReadTrailer()
@@ -307,26 +310,6 @@ std::unique_ptr<unsigned char[]> C_IM7Reader::UnpackDataBlock()
     RTE_RAISE(RTE::Exception, kSourceUnit, "Out of memory when reading the packed data.");
   UnpackBlock(m_file, block.get(), m_blockBytes, m_header.packType, m_sizeX, true);
   return block;
-}
-
-void C_IM7Reader::DistributeDataBlock(const unsigned char* block)
-{
-  std::vector<unsigned char> scratch;
-  for (unsigned f = 0; f < m_frames; ++f)
-  {
-    I_Frame& frame = *m_buffer->GetFrame(f);
-    for (unsigned k = 0; k < m_format.planes + m_extra; ++k)
-      for (unsigned z = 0; z < m_sizeZ; ++z, block += m_planeBytes)
-      {
-        bool direct = false;
-        void* target = IM7::ReadTargetOf(frame, m_format, k, z, scratch, direct);
-        if (direct)
-          std::memcpy(target, block, m_planeBytes);
-        else
-          IM7::StorePlane(frame, m_format, k, z, block);
-      }
-    IM7::FinishFrame(frame, m_format);
-  }
 }
 
 void C_IM7Reader::ReadAttributes(bool fullGeometryWithoutData)
@@ -542,23 +525,15 @@ void SplitLegacyProfile(I_Buffer* buffer, bool setLegacyProfile)
 
 void C_IM7Reader::PostProcess(bool convertByteToWord, bool setLegacyProfile)
 {
-  C_BufferAttributes(m_buffer).SetString("_Header_PackType", std::to_string(m_header.packType));
-  m_buffer->DeleteAttribute("SourceFileExp");
-  DeriveFrameTimes(m_buffer);
-  if (convertByteToWord)
-    for (unsigned f = 0; f < m_buffer->GetNumberOfFrames(); ++f)
-    {
-      I_Frame* frame = m_buffer->GetFrame(f);
-      if (dynamic_cast<I_FrameImage*>(frame) && frame->GetDataType() == DT_UInt8)
-        frame->ChangeComponentDataType(I_FrameImage::COMPONENT_PIXEL, DT_UInt16, true);
-    }
+  PostProcessImport(m_buffer, m_header.packType, convertByteToWord);
   SplitLegacyProfile(m_buffer, setLegacyProfile);
 }
 
 void C_IM7Reader::Read(bool convertByteToWord, bool setLegacyProfile, unsigned* sizeX, unsigned* sizeY, unsigned* sizeZ,
                        unsigned* frames)
 {
-  ReadHeader();
+  if (!ReadHeader(convertByteToWord))
+    return;
   ReadTrailer();
   CheckGeometry(sizeX, sizeY, sizeZ, frames);
   CheckDataBlockSize();
@@ -581,7 +556,7 @@ void C_IM7Reader::Read(bool convertByteToWord, bool setLegacyProfile, unsigned* 
     std::unique_ptr<unsigned char[]> block = UnpackDataBlock();
     CheckEndsBefore(dataLimit, "data block");
     CreateFrames(m_sizeX, m_sizeY, m_sizeZ);
-    DistributeDataBlock(block.get());
+    IM7::DistributeBlock(*m_buffer, m_format, m_frames, m_format.planes + m_extra, m_sizeZ, m_planeBytes, block.get());
   }
   ReadAttributes(fullGeometry && !m_readData);
   ReadMaskAndBlocks();
@@ -589,6 +564,20 @@ void C_IM7Reader::Read(bool convertByteToWord, bool setLegacyProfile, unsigned* 
   PostProcess(convertByteToWord, setLegacyProfile);
 }
 } // namespace
+
+void PostProcessImport(I_Buffer* buffer, int packType, bool convertByteToWord)
+{
+  C_BufferAttributes(buffer).SetString("_Header_PackType", std::to_string(packType));
+  buffer->DeleteAttribute("SourceFileExp");
+  DeriveFrameTimes(buffer);
+  if (convertByteToWord)
+    for (unsigned f = 0; f < buffer->GetNumberOfFrames(); ++f)
+    {
+      I_Frame* frame = buffer->GetFrame(f);
+      if (dynamic_cast<I_FrameImage*>(frame) && frame->GetDataType() == DT_UInt8)
+        frame->ChangeComponentDataType(I_FrameImage::COMPONENT_PIXEL, DT_UInt16, true);
+    }
+}
 
 void ReadIM7(I_Buffer* buffer, std::FILE* file, bool readData, bool readAttributes, bool convertByteToWord,
              bool setLegacyProfile, unsigned int* sizeX, unsigned int* sizeY, unsigned int* sizeZ, unsigned int* frames)

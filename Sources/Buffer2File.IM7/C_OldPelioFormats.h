@@ -1,7 +1,8 @@
 #pragma once
 
 // The file-format plugins of the legacy IMG and IMX images and VEC vector
-// fields. Their reading and writing is not there yet: every call raises.
+// fields. All three share one reader and one writer; the extension only
+// selects the plugin (and .vec files are read as vector files).
 
 #include <BufferApi/I_Buffer2File.h>
 
