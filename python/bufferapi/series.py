@@ -1,7 +1,7 @@
 """Lazy dask arrays over series of files, one task per file.
 
-The geometry comes from the first file's header (bufferapi.info, no data
-read); each task loads one file through bufferapi and checks that it matches,
+The geometry comes from the first file; each task loads one file through
+bufferapi and checks that it matches the geometry,
 so a scheduler (threads, processes or a dask.distributed cluster) can run the
 tasks wherever it likes."""
 
@@ -43,17 +43,11 @@ def load_block(path: Any, component: Optional[str], frame: int, shape: Tuple[int
 
 
 def _geometry(path: Any, component: Optional[str], frame: int) -> Tuple[Tuple[int, ...], np.dtype]:
+    """Shape and dtype of the series from its first file, read once here: a
+    header alone doesn't tell the element type after the import's own
+    conversions (8-bit images read as 16-bit)."""
     import bufferapi
 
-    described = bufferapi.info(path, with_attributes=False)
-    if described.buffer is not None and len(described.buffer) > frame:
-        try:
-            block = _select(described.buffer, path, component, frame)
-            if block.size > 0:
-                return block.shape, block.dtype
-        except (KeyError, IndexError):
-            pass
-    # The header alone did not tell: read the first file once.
     block = _select(bufferapi.load(path), path, component, frame)
     return block.shape, block.dtype
 

@@ -194,7 +194,11 @@ void BindAttributes(py::module_& module)
       .def("delete", &Remove, py::arg("path"), "Removes the attribute at path; KeyError when absent.")
       .def(
           "contains",
-          [](const Attributes& owner, const py::handle& path) { return Find(owner, PythonToLatin1(path)) != nullptr; },
+          [](const Attributes& owner, const py::handle& path)
+          {
+            const I_AttributeBase* attribute = Find(owner, PythonToLatin1(path));
+            return attribute != nullptr && attribute->GetType() != AttrNode;
+          },
           py::arg("path"));
 }
 
