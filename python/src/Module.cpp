@@ -133,7 +133,9 @@ PYBIND11_MODULE(_core, module)
 {
   module.doc() = "The compiled part of bufferapi; use the bufferapi package.";
   // Owned by the module for the life of the process.
-  PyObject* error = PyErr_NewException("bufferapi.Error", PyExc_Exception, nullptr);
+  PyObject* error = PyErr_NewExceptionWithDoc(
+      "bufferapi.Error", "An error of the library: str() is its message, unit and line tell where it arose.",
+      PyExc_Exception, nullptr);
   module.add_object("Error", py::handle(error));
   BufferPython::BindFiles(module, error);
   BufferPython::BindAttributes(module);
