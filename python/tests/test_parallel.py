@@ -73,7 +73,7 @@ def test_open_series_mean_on_a_local_cluster(tmp_path):
     assert series.shape == (12, 24, 32) and series.dtype == np.uint16
     assert series.numblocks[0] == 12  # one task per file
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=False,
-                                  dashboard_address=None) as cluster, distributed.Client(cluster):
+                                  dashboard_address=None, local_directory=str(tmp_path / "dask")) as cluster, distributed.Client(cluster):
         mean = series.mean(axis=0).compute()
     np.testing.assert_allclose(mean, images.mean(axis=0))
 
