@@ -161,6 +161,9 @@ py::array ComponentView(const RootPtr& root, I_Component& component)
   if (count == 0)
     return py::array(DTypeOf(type), std::vector<ssize_t>{0, 0, 0});
   CheckUniformPlanes(component);
+  for (unsigned i = 0; i < count; ++i)
+    if (!component.GetPlane(i)->GetData() && PlaneBytes(*component.GetPlane(i)) > 0)
+      throw py::value_error("component " + component.GetName() + " holds no data");
   std::ptrdiff_t distance = EvenPlaneDistance(component);
   if (distance == 0)
   {
