@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang clang-format pkg-config
   qt6-base-dev libboost-dev zlib1g-dev libdeflate-dev libzstd-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev
+  python3-dev pybind11-dev python3-numpy python3-pytest python3-dask python3-distributed
   locales
 )
 
