@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libboost-dev zlib1g-dev libdeflate-dev libzstd-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-dev pybind11-dev python3-numpy python3-pytest python3-dask python3-distributed
+  libcli11-dev nlohmann-json3-dev libtiff-dev libcairo2-dev libpng-dev python3-tifffile
   locales
 )
 

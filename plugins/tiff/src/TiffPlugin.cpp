@@ -1,0 +1,6 @@
+#include <BufferTiff/TiffPlugin.h>
+
+namespace BufferTiff
+{
+void RegisterTiffPlugins() {}
+} // namespace BufferTiff

@@ -1,0 +1,7 @@
+#include <BufferTiff/TiffPlugin.h>
+
+int main()
+{
+  BufferTiff::RegisterTiffPlugins();
+  return 0;
+}
