@@ -224,17 +224,14 @@ void WriteTiff(const I_Buffer* buffer, std::FILE* file, std::uint16_t compressio
 {
   const std::vector<FrameToWrite> frames = CheckFrames(buffer);
   const bool big = TotalBytes(frames) > kClassicTiffLimit;
+  C_TiffStream stream(file, big ? C_TiffStream::E_Mode::WriteBig : C_TiffStream::E_Mode::Write);
+  unsigned page = 0;
+  for (const FrameToWrite& frame : frames)
   {
-    C_TiffStream stream(file, big ? C_TiffStream::E_Mode::WriteBig : C_TiffStream::E_Mode::Write);
-    unsigned page = 0;
-    for (const FrameToWrite& frame : frames)
-    {
-      for (unsigned plane = 0; plane < frame.frame->GetDepth(); ++plane)
-        WritePage(stream, buffer, frame, plane, compression, page++);
-    }
+    for (unsigned plane = 0; plane < frame.frame->GetDepth(); ++plane)
+      WritePage(stream, buffer, frame, plane, compression, page++);
   }
-  if (std::fflush(file) != 0 || std::ferror(file) != 0)
-    Fail("can't write the file");
+  stream.Finish();
 }
 
 } // namespace BufferTiff

@@ -136,17 +136,23 @@ PageInfo ReadPageInfo(TIFF* tiff, unsigned index)
   return page;
 }
 
+void FailOnError(C_TiffStream& stream, std::size_t page)
+{
+  const std::string error = stream.TakeError();
+  if (!error.empty())
+    Fail("can't read " + PageName(static_cast<unsigned>(page)) + ": " + error);
+}
+
 std::vector<PageInfo> ReadPages(C_TiffStream& stream)
 {
   std::vector<PageInfo> pages;
   TIFF* tiff = stream.Get();
   do
   {
+    FailOnError(stream, pages.size());
     pages.push_back(ReadPageInfo(tiff, static_cast<unsigned>(pages.size())));
   } while (TIFFReadDirectory(tiff));
-  const std::string error = stream.TakeError();
-  if (!error.empty())
-    Fail("can't read " + PageName(static_cast<unsigned>(pages.size())) + ": " + error);
+  FailOnError(stream, pages.size());
   return pages;
 }
 

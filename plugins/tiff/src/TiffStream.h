@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct tiff;
 
@@ -19,6 +20,10 @@ inline constexpr std::uint64_t kMaxPageBytes = std::uint64_t(1) << 30;
 //! to the handle (never to stderr or a process-wide handler), so that
 //! parallel loads keep their messages apart. Closing the handle leaves the
 //! stream open.
+//!
+//! A file is written in memory first and copied to the stream by Finish():
+//! libtiff reads back earlier directories to link the next page, and the
+//! front end's stream is open for writing only.
 class C_TiffStream
 {
 public:
@@ -36,6 +41,9 @@ public:
   C_TiffStream& operator=(const C_TiffStream&) = delete;
 
   tiff* Get() const { return m_tiff; }
+  //! Writing: closes the TIFF and copies it to the stream. Raises "can't
+  //! write the file" when libtiff or the stream fails.
+  void Finish();
   //! Raises `what`, followed by ": " and the first error libtiff reported
   //! since the last call, when there was one.
   [[noreturn]] void Fail(const std::string& what);
@@ -46,9 +54,12 @@ public:
   {
     std::string firstError;
   };
+  struct MemoryFile;
 
 private:
   std::unique_ptr<Messages> m_messages;
+  std::unique_ptr<MemoryFile> m_memory;
+  std::FILE* m_file;
   tiff* m_tiff = nullptr;
 };
 
