@@ -126,11 +126,8 @@ json PixelSize(const I_Scale* scale)
 std::string Description(const I_Buffer* buffer, const FrameToWrite& frame, unsigned plane)
 {
   const I_FrameImage* image = frame.frame;
-  json description = {{"writer", kWriterName},
-                      {"version", 1},
-                      {"frame", frame.index},
-                      {"plane", plane},
-                      {"planes", image->GetDepth()}};
+  json description = {
+      {"writer", kWriterName}, {"version", 1}, {"frame", frame.index}, {"plane", plane}, {"planes", image->GetDepth()}};
   if (plane == 0)
   {
     description["frameType"] = frame.rgb ? "RGB" : "image";

@@ -162,8 +162,8 @@ C_TiffStream::C_TiffStream(std::FILE* file, E_Mode mode)
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &CollectIoWarning, m_messages.get());
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxPageBytes));
   if (mode == E_Mode::Read)
-    m_tiff = TIFFClientOpenExt("stream", ModeText(mode), file, &ReadProc, &WriteProc, &SeekProc, &CloseProc,
-                               &SizeProc, &MapProc, &UnmapProc, options.get());
+    m_tiff = TIFFClientOpenExt("stream", ModeText(mode), file, &ReadProc, &WriteProc, &SeekProc, &CloseProc, &SizeProc,
+                               &MapProc, &UnmapProc, options.get());
   else
   {
     m_memory = std::make_unique<MemoryFile>();

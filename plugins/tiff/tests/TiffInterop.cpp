@@ -34,8 +34,8 @@ struct GreyFile
 };
 
 const GreyFile kGreyFiles[] = {
-    {"uint8", DT_UInt8, 256, 0},         {"uint16", DT_UInt16, 65536, 0}, {"int32", DT_Int32, 1000003, 0},
-    {"uint32", DT_UInt32, 1000003, 0},   {"float32", DT_Float, 1000, 0.5}, {"float64", DT_Double, 1000, 0.5},
+    {"uint8", DT_UInt8, 256, 0},       {"uint16", DT_UInt16, 65536, 0},  {"int32", DT_Int32, 1000003, 0},
+    {"uint32", DT_UInt32, 1000003, 0}, {"float32", DT_Float, 1000, 0.5}, {"float64", DT_Double, 1000, 0.5},
 };
 
 void Save(const I_Buffer* buffer, const std::string& path, const char* compression)

@@ -24,12 +24,10 @@ TEST(TiffRefusal, FramesThatAreNoImages)
   BufferPtr buffer(CreateBuffer());
   buffer->AddImageFrame(4, 4, 1, DT_UInt8);
   buffer->AddVectorFrame2C(4, 4, 1, 1, DT_Float, 8);
-  EXPECT_EQ(ExportError(buffer.get()),
-            "TIFF file: frame 1 is a vector frame; only image and RGB frames can be stored");
+  EXPECT_EQ(ExportError(buffer.get()), "TIFF file: frame 1 is a vector frame; only image and RGB frames can be stored");
   buffer->RemoveFrame(1);
   buffer->AddVectorFrame3C(4, 4, 1, 1, DT_Float, 8);
-  EXPECT_EQ(ExportError(buffer.get()),
-            "TIFF file: frame 1 is a vector frame; only image and RGB frames can be stored");
+  EXPECT_EQ(ExportError(buffer.get()), "TIFF file: frame 1 is a vector frame; only image and RGB frames can be stored");
   buffer->RemoveFrame(1);
   buffer->AddProfileFrame(4, 4, 2);
   EXPECT_EQ(ExportError(buffer.get()),

@@ -257,8 +257,7 @@ TEST(TiffRoundTrip, AScaleThatIsNoLengthGivesNoResolutionUnit)
 template <typename T>
 T ValueAt(const I_AttributeBase* root, const std::string& path)
 {
-  auto* attribute =
-      dynamic_cast<I_Attribute<T>*>(I_AttributeBase::FindPath(const_cast<I_AttributeBase*>(root), path));
+  auto* attribute = dynamic_cast<I_Attribute<T>*>(I_AttributeBase::FindPath(const_cast<I_AttributeBase*>(root), path));
   EXPECT_NE(attribute, nullptr) << path;
   return attribute != nullptr ? attribute->GetValue() : T();
 }

@@ -34,8 +34,8 @@ inline std::string ScratchPath(const std::string& name)
 inline boost::shared_ptr<RTE::Parameter::C_Tree> CompressionOptions(const std::string& compression)
 {
   auto options = RTE::Parameter::CreateTree();
-  options->Add(RTE::Parameter::CreateText("Compression", "", "", 2, compression,
-                                          RTE::Parameter::C_Text::EditorLineEdit));
+  options->Add(
+      RTE::Parameter::CreateText("Compression", "", "", 2, compression, RTE::Parameter::C_Text::EditorLineEdit));
   return options;
 }
 
