@@ -46,9 +46,9 @@ void StoreSample(unsigned char* target, const PageSpec& spec, std::uint64_t valu
   }
   else
   {
-    // Signed samples get negative values too.
+    // Signed samples get negative values too (64-bit ones are only written, never compared).
     std::int64_t v = static_cast<std::int64_t>(value);
-    if (spec.format == SAMPLEFORMAT_INT)
+    if (spec.format == SAMPLEFORMAT_INT && spec.bits < 64)
       v -= static_cast<std::int64_t>(std::uint64_t(1) << (spec.bits - 1));
     std::memcpy(target, &v, spec.bits / 8); // little-endian host
   }
