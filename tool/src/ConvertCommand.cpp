@@ -153,7 +153,8 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
                                                     "files into a folder: convert IN... -o DIR --to EXT");
   command->add_option("files", options->files, "IN OUT, or the inputs when -o is given")->required();
   command->add_option("-o,--output-dir", options->outputFolder, "Folder for the outputs (named like the inputs)");
-  command->add_option("--to", options->toExtension, "Extension of the outputs with -o: im7, vc7, img, imx, vec, tif...");
+  command->add_option("--to", options->toExtension,
+                      "Extension of the outputs with -o: im7, vc7, img, imx, vec, tif...");
   command->add_option("--pack-type", options->packType,
                       "IM7/VC7 export option PackType: 0 unpacked, other values as the library defines");
   command->add_option("--frames", options->frames,

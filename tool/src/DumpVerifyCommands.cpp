@@ -79,17 +79,18 @@ void AddDumpCommand(CLI::App& app, int& /*exitCode*/)
   auto path = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand("dump", "Print the library's text dump of the buffer in FILE");
   command->add_option("file", *path, "File to dump")->required();
-  command->callback([path] {
-    const BufferPtr buffer = ImportFile(*path);
-    std::cout << C_BufferDump(buffer.get()).ToString();
-  });
+  command->callback(
+      [path]
+      {
+        const BufferPtr buffer = ImportFile(*path);
+        std::cout << C_BufferDump(buffer.get()).ToString();
+      });
 }
 
 void AddVerifyCommand(CLI::App& app, int& exitCode)
 {
   auto options = std::make_shared<S_VerifyOptions>();
-  CLI::App* command =
-      app.add_subcommand("verify", "Read every file completely; print OK or FAILED: <reason> per file");
+  CLI::App* command = app.add_subcommand("verify", "Read every file completely; print OK or FAILED: <reason> per file");
   command->add_option("files", options->files, "Files to check")->required();
   command->add_flag("--json", options->asJson, "Print a JSON array with one object per file");
   command->footer("Exit code 1 when any file failed.");

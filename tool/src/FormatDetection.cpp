@@ -97,6 +97,8 @@ std::string ExtensionNote(const std::string& path, const S_Detection& detection)
 {
   const std::string extension = UpperExtension(path);
   const std::string shown = std::filesystem::path(path).extension().string();
+  if (!std::filesystem::exists(path))
+    return "";
   if (detection.format == "unknown")
     return "note: the content of the file is not recognised";
   if (ExtensionFits(extension, detection.format))

@@ -39,8 +39,8 @@ S_Described Describe(const std::string& path, bool quick)
   S_Described described;
   try
   {
-    described.buffer.reset(GetImportInformation(path, described.sizeX, described.sizeY, described.sizeZ,
-                                                described.frames, true));
+    described.buffer.reset(
+        GetImportInformation(path, described.sizeX, described.sizeY, described.sizeZ, described.frames, true));
   }
   catch (const std::exception&)
   {
@@ -151,8 +151,7 @@ void PrintAttributes(const json& attributes, const std::string& indent)
 {
   for (const auto& attribute : attributes)
   {
-    std::cout << indent << attribute["name"].get<std::string>() << " (" << attribute["type"].get<std::string>()
-              << ")";
+    std::cout << indent << attribute["name"].get<std::string>() << " (" << attribute["type"].get<std::string>() << ")";
     if (attribute.contains("value"))
       std::cout << " = " << ValueText(attribute["value"]);
     std::cout << "\n";
@@ -208,8 +207,14 @@ void RunInfo(const S_InfoOptions& options, int& exitCode)
     }
     catch (const std::exception& e)
     {
+      // The note often explains the failure: a file named for another format.
+      const std::string note = ExtensionNote(path, DetectFormat(path));
       std::cerr << "buffer info: " << path << ": " << e.what() << "\n";
+      if (!note.empty())
+        std::cerr << "  " << note << "\n";
       all.push_back({{"file", path}, {"error", e.what()}});
+      if (!note.empty())
+        all.back()["note"] = note;
       exitCode = 1;
     }
   }

@@ -50,8 +50,8 @@ bool WriteRows(std::FILE* file, const S_Picture& picture, png_bytep* rowPointers
   }
   png_init_io(png, file);
   const int colour = picture.channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY;
-  png_set_IHDR(png, info, picture.width, picture.height, static_cast<int>(picture.bitDepth), colour,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, picture.width, picture.height, static_cast<int>(picture.bitDepth), colour, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   png_write_image(png, rowPointers);
   png_write_end(png, nullptr);

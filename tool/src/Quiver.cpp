@@ -60,7 +60,8 @@ void SetColour(cairo_t* context, const S_Rgb& colour)
 
 S_Rgb Lightened(const S_Rgb& colour)
 {
-  auto mix = [](unsigned char c) { return static_cast<unsigned char>(std::lround(c * (1 - kLighten) + 255 * kLighten)); };
+  auto mix = [](unsigned char c)
+  { return static_cast<unsigned char>(std::lround(c * (1 - kLighten) + 255 * kLighten)); };
   return {mix(colour.red), mix(colour.green), mix(colour.blue)};
 }
 
@@ -105,8 +106,8 @@ void DrawBackground(cairo_t* context, const std::vector<S_Cell>& cells, unsigned
 {
   for (std::size_t i = 0; i < cells.size(); ++i)
   {
-    const S_Rgb colour = cells[i].valid ? Lightened(MapColour(colormap, Normalise(cells[i].length, lo, hi)))
-                                        : S_Rgb{255, 255, 255};
+    const S_Rgb colour =
+        cells[i].valid ? Lightened(MapColour(colormap, Normalise(cells[i].length, lo, hi))) : S_Rgb{255, 255, 255};
     SetColour(context, colour);
     cairo_rectangle(context, double(i % columns * layout.cell), double(i / columns * layout.cell), layout.cell,
                     layout.cell);
@@ -154,16 +155,15 @@ S_QuiverLayout QuiverLayout(unsigned columns, unsigned rows)
   return layout;
 }
 
-void RenderQuiver(I_FrameVector& frame, unsigned z, E_Colormap colormap, double lo, double hi,
-                  const std::string& path)
+void RenderQuiver(I_FrameVector& frame, unsigned z, E_Colormap colormap, double lo, double hi, const std::string& path)
 {
   const std::vector<S_Cell> cells = ReadCells(frame, z);
   const S_QuiverLayout layout = QuiverLayout(frame.GetWidth(), frame.GetHeight());
   std::unique_ptr<cairo_surface_t, S_SurfaceDeleter> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(layout.width), int(layout.height)));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-    throw ToolError("can't make a picture of " + std::to_string(layout.width) + " x " +
-                    std::to_string(layout.height) + " pixels");
+    throw ToolError("can't make a picture of " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+                    " pixels");
   {
     std::unique_ptr<cairo_t, S_ContextDeleter> context(cairo_create(surface.get()));
     DrawBackground(context.get(), cells, frame.GetWidth(), layout, colormap, lo, hi);

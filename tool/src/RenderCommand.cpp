@@ -82,9 +82,8 @@ S_Picture ScalarPicture(const S_Source& source, const I_PlaneBase& plane, const 
   const double top = options.depth == 16 ? 65535.0 : 255.0;
   const I_Component* maskComponent =
       source.frame->HasMask() ? source.frame->GetComponent(I_Frame::COMPONENT_MASK) : nullptr;
-  const I_PlaneBase* mask = maskComponent && source.component != I_Frame::COMPONENT_MASK
-                                ? maskComponent->GetPlane(options.plane)
-                                : nullptr;
+  const I_PlaneBase* mask =
+      maskComponent && source.component != I_Frame::COMPONENT_MASK ? maskComponent->GetPlane(options.plane) : nullptr;
   for (unsigned y = 0; y < picture.height; ++y)
     for (unsigned x = 0; x < picture.width; ++x)
     {

@@ -89,8 +89,11 @@ json StatsOf(const S_StatsOptions& options)
   const S_Moments moments = MomentsOf(values);
   const S_Range range = UndoDisplayWidening(HelperRange(source, 100.0, 0, depth), moments);
   const S_Range clipped = HelperRange(source, options.clip, 0, depth);
-  json stats = {{"file", options.file},   {"frame", options.frame},   {"source", source.label},
-                {"masked", frame->HasMask()}, {"count", range.count}};
+  json stats = {{"file", options.file},
+                {"frame", options.frame},
+                {"source", source.label},
+                {"masked", frame->HasMask()},
+                {"count", range.count}};
   if (range.count == 0)
     return stats;
   stats.update({{"min", range.min},
