@@ -169,8 +169,11 @@ void PrintScales(const json& scales, const std::string& indent)
     if (scale.is_null())
       std::cout << "none\n";
     else
+    {
+      const std::string description = scale["description"].get<std::string>();
       std::cout << scale["factor"].get<double>() << " * v + " << scale["offset"].get<double>() << " ["
-                << scale["unit"].get<std::string>() << "] " << scale["description"].get<std::string>() << "\n";
+                << scale["unit"].get<std::string>() << "]" << (description.empty() ? "" : " " + description) << "\n";
+    }
   }
 }
 

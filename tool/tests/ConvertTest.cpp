@@ -3,6 +3,8 @@
 
 #include "ToolTestHelpers.h"
 
+#include <BufferTiff/TiffPlugin.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -220,4 +222,21 @@ TEST_F(ConvertTest, LibraryFailuresPassTheirMessage)
   EXPECT_EQ(run.err, "buffer convert: error: IMG/IMX/VEC can't store component TS:T: its data type differs from "
                      "the frame's.\n");
   EXPECT_FALSE(std::filesystem::exists(folder + "/ts.img"));
+}
+
+TEST_F(ConvertTest, ImagesRoundTripThroughTiffWhenThePluginIsThere)
+{
+  BufferTiff::RegisterTiffPlugins();
+  if (!IsFiletypeAvailable("TIF"))
+    GTEST_SKIP() << "the TIFF plugin registers no file types yet";
+  const BufferPtr single = MakeImages(12, 7, 1, 1);
+  Save(*single, folder + "/one.im7");
+  for (const char* extension : {"tif", "tiff"})
+  {
+    const std::string out = folder + "/one." + extension;
+    const S_Run run = Convert({folder + "/one.im7", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ExpectSamePixels(*single, *Load(out));
+    EXPECT_EQ(RunJson({"info", "--json", out})[0]["detected_format"], "TIFF");
+  }
 }
