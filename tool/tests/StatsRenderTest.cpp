@@ -242,3 +242,23 @@ TEST(Render, BadArgumentsAreRefused)
   ASSERT_EQ(RunTool({"render", ramp, out, "--range", "p90"}).exitCode, 0);
   EXPECT_EQ(RunTool({"render", ramp, out, "--depth", "12"}).exitCode, 1);
 }
+
+TEST(Render, SixteenBitsOnlyForGrayScalarPictures)
+{
+  const std::string folder = TestFolder();
+  Save(*MakeVectors(4, 4, 1.0f, 0.0f), folder + "/v.vc7");
+  BufferPtr rgb(CreateBuffer());
+  rgb->AddRGBFrame(2, 2, 1);
+  Save(*rgb, folder + "/rgb.im7");
+  const std::string prefix = "buffer render: error: ";
+  EXPECT_EQ(RunTool({"render", folder + "/v.vc7", folder + "/x.png", "--depth", "16"}).err,
+            prefix + "--depth 16 applies to scalar pictures, not to vector plots\n");
+  EXPECT_EQ(RunTool({"render", folder + "/rgb.im7", folder + "/x.png", "--depth", "16"}).err,
+            prefix + "--depth 16 applies to gray pictures, not to RGB frames\n");
+  // A vector component is a scalar picture of its own.
+  ASSERT_EQ(RunTool({"render", folder + "/v.vc7", folder + "/u.png", "--component", "U0", "--depth", "16"}).exitCode,
+            0);
+  EXPECT_EQ(DecodePng(folder + "/u.png").width, 4u);
+  EXPECT_EQ(RunTool({"render", folder + "/v.vc7", folder + "/none/v.png"}).err,
+            prefix + "can't write PNG file " + folder + "/none/v.png: error while writing to output stream\n");
+}
