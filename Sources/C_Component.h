@@ -14,7 +14,7 @@ class I_Frame;
 //! The component implementation used by every frame type. Planes are held by
 //! shared reference (a plane may also live in another component after
 //! SetPlane); the value scale is owned.
-class C_Component : public I_BufferLibObject, public I_Component
+class C_Component final : public I_BufferLibObject, public I_Component
 {
 public:
   //! A component named `name` of element type `type`. When `frame` is given and

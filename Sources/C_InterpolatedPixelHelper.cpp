@@ -51,6 +51,53 @@ unsigned char ChannelByte(float value)
   return value >= 255 ? 255 : static_cast<unsigned char>(static_cast<int>(value));
 }
 
+using Detail::MaskedBilinearParts::kA;
+using Detail::MaskedBilinearParts::kB;
+using Detail::MaskedBilinearParts::kC;
+using Detail::MaskedBilinearParts::kD;
+constexpr unsigned kAll = kA | kB | kC | kD;
+
+//! The cell of a clamped position: its upper-left pixel (px, py), the
+//! fractions towards the next column and row, and whether they exist.
+struct S_Cell
+{
+  unsigned px;
+  unsigned py;
+  double fx;
+  double fy;
+  bool hasRight;
+  bool hasBelow;
+};
+
+[[gnu::always_inline]] inline S_Cell MakeCell(float x, float y, int widthMinus1, int heightMinus1)
+{
+  const double cx = Clamp<double>(x, widthMinus1);
+  const double cy = Clamp<double>(y, heightMinus1);
+  const int ix = static_cast<int>(cx);
+  const int iy = static_cast<int>(cy);
+  return {static_cast<unsigned>(ix), static_cast<unsigned>(iy), cx - ix, cy - iy, ix < widthMinus1, iy < heightMinus1};
+}
+
+//! The neighbours whose bytes in the caller's mask are exactly 1; those
+//! beyond the last column or row are invalid.
+[[gnu::always_inline]] inline unsigned CallerMaskSet(const unsigned char* mask, int width, const S_Cell& cell)
+{
+  // size_t arithmetic: W x H may exceed the int range.
+  const std::size_t w = static_cast<std::size_t>(width);
+  const unsigned char* row = mask + std::size_t(cell.py) * w + cell.px;
+  unsigned set = row[0] == 1 ? kA : 0;
+  if (cell.hasRight && row[1] == 1)
+  {
+    set |= kB;
+  }
+  if (cell.hasBelow)
+  {
+    set |= row[w] == 1 ? kC : 0;
+    set |= cell.hasRight && row[w + 1] == 1 ? kD : 0;
+  }
+  return set;
+}
+
 //! The data of a plane of the library's own class C_Plane<T>, read exactly as
 //! its guarded GetValue and GetIntValue read it, without the virtual calls.
 template <typename T>
@@ -62,9 +109,10 @@ struct S_TypedPlane
 
   bool IsInside(unsigned x, unsigned y) const { return data && x < width && y < height; }
   //! The four neighbours (x, y), (x + 1, y), (x, y + 1), (x + 1, y + 1) as
-  //! four Value calls give them, with one bounds test when all lie inside.
+  //! four guarded reads give them (default Out outside the plane), with one
+  //! bounds test when all lie inside.
   template <typename Out, typename Convert>
-  void Quad(unsigned x, unsigned y, Out out[4], Convert convert) const
+  [[gnu::always_inline]] void Quad(unsigned x, unsigned y, Out out[4], Convert convert) const
   {
     if (data && x + 1 < width && y + 1 < height)
     {
@@ -90,7 +138,7 @@ struct S_TypedPlane
 //! type_info addresses only, so a miss costs a few compares and at worst sends
 //! a plane of ours down the virtual path, which gives the same values.
 template <typename T, typename Visit>
-bool VisitAs(const I_PlaneBase& plane, const std::type_info& type, Visit& visit)
+[[gnu::always_inline]] inline bool VisitAs(const I_PlaneBase& plane, const std::type_info& type, Visit& visit)
 {
   if (&type != &typeid(C_Plane<T>))
   {
@@ -103,13 +151,194 @@ bool VisitAs(const I_PlaneBase& plane, const std::type_info& type, Visit& visit)
   return true;
 }
 
-template <typename Visit>
-bool VisitTyped(const I_PlaneBase& plane, Visit visit)
+//! The element type is resolved once per call; First is tried first (the
+//! type the plane has in the common case).
+template <typename First, typename Visit>
+[[gnu::always_inline]] inline bool VisitTyped(const I_PlaneBase& plane, Visit visit)
 {
   const std::type_info& type = typeid(plane);
-  return VisitAs<unsigned short>(plane, type, visit) || VisitAs<unsigned char>(plane, type, visit) ||
-         VisitAs<float>(plane, type, visit) || VisitAs<int>(plane, type, visit) ||
-         VisitAs<unsigned int>(plane, type, visit) || VisitAs<double>(plane, type, visit);
+  return VisitAs<First>(plane, type, visit) || VisitAs<unsigned short>(plane, type, visit) ||
+         VisitAs<unsigned char>(plane, type, visit) || VisitAs<float>(plane, type, visit) ||
+         VisitAs<int>(plane, type, visit) || VisitAs<unsigned int>(plane, type, visit) ||
+         VisitAs<double>(plane, type, visit);
+}
+
+//! Reads the four neighbours of an interior cell (all four inside the plane)
+//! straight from the data of the library's own plane classes, converted by
+//! convert; false, out untouched, for a border cell or another plane class.
+template <typename First, typename Out, typename Convert>
+[[gnu::always_inline]] inline bool ReadInterior(const I_PlaneBase& plane, unsigned px, unsigned py, Out out[4],
+                                                Convert convert)
+{
+  bool read = false;
+  const auto fromTyped = [&](const auto& typed)
+  {
+    if (typed.data && px + 1 < typed.width && py + 1 < typed.height)
+    {
+      const auto* row = typed.data + std::size_t(py) * typed.width + px;
+      out[0] = convert(row[0]);
+      out[1] = convert(row[1]);
+      out[2] = convert(row[typed.width]);
+      out[3] = convert(row[typed.width + 1]);
+      read = true;
+    }
+  };
+  return VisitTyped<First>(plane, fromTyped) && read;
+}
+
+//! ReadInterior for the one class C_Plane<T>.
+template <typename T, typename Out, typename Convert>
+[[gnu::always_inline]] inline bool ReadInteriorAs(const I_PlaneBase& plane, unsigned px, unsigned py, Out out[4],
+                                                  Convert convert)
+{
+  if (&typeid(plane) != &typeid(C_Plane<T>))
+  {
+    return false;
+  }
+  const auto& typed = *static_cast<const C_Plane<T>*>(dynamic_cast<const void*>(&plane));
+  const T* data = static_cast<const T*>(typed.C_Plane<T>::GetData());
+  const unsigned width = typed.C_PlaneBase::GetWidth();
+  if (data == nullptr || px + 1 >= width || py + 1 >= typed.C_PlaneBase::GetHeight())
+  {
+    return false;
+  }
+  const T* row = data + std::size_t(py) * width + px;
+  out[0] = convert(row[0]);
+  out[1] = convert(row[1]);
+  out[2] = convert(row[width]);
+  out[3] = convert(row[width + 1]);
+  return true;
+}
+
+struct S_ToDouble
+{
+  template <typename T>
+  double operator()(T e) const
+  {
+    return static_cast<double>(e);
+  }
+};
+
+//! The frame's IsValid on a mask plane: the guarded integer value is not 0.
+struct S_IsSet
+{
+  template <typename T>
+  bool operator()(T e) const
+  {
+    return Detail::ToInt<T>(e) != 0;
+  }
+};
+
+//! Reads the four neighbours of the interior cell of (x, y) when the helper
+//! reads a grey image (grey not null) whose pixel plane is of the library's
+//! own classes: the cell and its values; false for every other case.
+[[gnu::always_inline]] inline bool ReadGreyInterior(const C_FrameImage* grey, unsigned planeIndex, int width,
+                                                    int height, float x, float y, S_Cell& cell, double q[4])
+{
+  if (grey == nullptr || width <= 0 || height <= 0)
+  {
+    return false;
+  }
+  cell = MakeCell(x, y, width - 1, height - 1);
+  // A grey image's GetPixel is its pixel plane's guarded read: the plane is
+  // looked up and its element type resolved once instead of four times.
+  const I_PlaneBase* plane = grey->C_FrameImage::GetPlane(planeIndex);
+  return cell.hasRight && cell.hasBelow && plane != nullptr &&
+         ReadInterior<unsigned short>(*plane, cell.px, cell.py, q, S_ToDouble{});
+}
+
+//! All four neighbours of an interior cell valid in the caller's mask.
+[[gnu::always_inline]] inline bool CallerMaskAll(const unsigned char* mask, int width, const S_Cell& cell)
+{
+  const std::size_t w = static_cast<std::size_t>(width);
+  const unsigned char* row = mask + std::size_t(cell.py) * w + cell.px;
+  return row[0] == 1 && row[1] == 1 && row[w] == 1 && row[w + 1] == 1;
+}
+
+//! All four neighbours of an interior cell valid in the frame's mask, when
+//! that can be told from a mask plane of the usual 8-bit class.
+[[gnu::always_inline]] inline bool FrameMaskAll(const C_FrameImage& grey, unsigned planeIndex, const S_Cell& cell)
+{
+  const C_Component* maskComponent = grey.GetMaskComponent();
+  if (maskComponent == nullptr)
+  {
+    return true;
+  }
+  const I_PlaneBase* plane = maskComponent->GetPlane(planeIndex);
+  bool flags[4];
+  return plane != nullptr && ReadInteriorAs<unsigned char>(*plane, cell.px, cell.py, flags, S_IsSet{}) && flags[0] &&
+         flags[1] && flags[2] && flags[3];
+}
+
+//! The plain bilinear value: what the masked interpolation gives for a full set.
+[[gnu::always_inline]] inline float FullSet(const S_Cell& cell, const double q[4], bool* valid)
+{
+  if (valid != nullptr)
+  {
+    *valid = true;
+  }
+  return static_cast<float>(Detail::MaskedBilinearParts::Bilinear(cell.fx, cell.fy, q[0], q[1], q[2], q[3]));
+}
+
+unsigned SetOf(const bool flags[4])
+{
+  return (flags[0] ? kA : 0) | (flags[1] ? kB : 0) | (flags[2] ? kC : 0) | (flags[3] ? kD : 0);
+}
+
+//! The set of valid neighbours from the plane of a mask component, for any
+//! cell and plane class.
+[[gnu::noinline]] unsigned MaskPlaneSet(const I_PlaneBase& plane, unsigned px, unsigned py)
+{
+  bool flags[4] = {false, false, false, false};
+  const auto fromTyped = [&](const auto& typed) { typed.Quad(px, py, flags, S_IsSet{}); };
+  if (!VisitTyped<unsigned char>(plane, fromTyped))
+  {
+    const unsigned xs[4] = {px, px + 1, px, px + 1};
+    const unsigned ys[4] = {py, py, py + 1, py + 1};
+    for (int i = 0; i < 4; ++i)
+    {
+      flags[i] = plane.GetIntValue(xs[i], ys[i]) != 0;
+    }
+  }
+  return SetOf(flags);
+}
+
+//! The masked interpolation of a set that is neither empty nor full.
+[[gnu::noinline]] float CombinePartial(const S_Cell& cell, const double q[4], unsigned set, bool* valid)
+{
+  double result = 0;
+  const bool isValid = Detail::MaskedBilinear(cell.fx, cell.fy, q[0], q[1], q[2], q[3], (set & kA) != 0,
+                                              (set & kB) != 0, (set & kC) != 0, (set & kD) != 0, &result);
+  if (valid != nullptr)
+  {
+    *valid = isValid;
+  }
+  return static_cast<float>(result);
+}
+
+//! The masked bilinear value of the four neighbour values for the valid set
+//! (not empty); a full set takes the plain weights, which is what the masked
+//! interpolation gives for it.
+[[gnu::always_inline]] inline float Combine(const S_Cell& cell, const double q[4], unsigned set, bool* valid)
+{
+  if (set != kAll)
+  {
+    return CombinePartial(cell, q, set, valid);
+  }
+  if (valid != nullptr)
+  {
+    *valid = true;
+  }
+  return static_cast<float>(Detail::MaskedBilinearParts::Bilinear(cell.fx, cell.fy, q[0], q[1], q[2], q[3]));
+}
+
+float Invalid(bool* valid)
+{
+  if (valid != nullptr)
+  {
+    *valid = false;
+  }
+  return 0.0f;
 }
 } // namespace
 
@@ -166,181 +395,139 @@ float C_InterpolatedPixelHelper::GetInterpolatedPixel(float x, float y, const bo
   return Interpolate(x, y, reinterpret_cast<const unsigned char*>(mask), useFrameMask, valid);
 }
 
+// The common case, an interior cell of a grey image of the library's own
+// classes whose four neighbours are valid, is done in small functions per
+// kind of mask, without calls; every other case goes to InterpolateAnyCell,
+// which gives the same result for this case too.
 float C_InterpolatedPixelHelper::Interpolate(float x, float y, const unsigned char* mask, bool useFrameMask,
                                              bool* valid) const
+{
+  if (mask != nullptr)
+  {
+    return InterpolateCallerMask(x, y, mask, valid);
+  }
+  return useFrameMask ? InterpolateFrameMask(x, y, valid) : InterpolateNoMask(x, y, valid);
+}
+
+float C_InterpolatedPixelHelper::InterpolateNoMask(float x, float y, bool* valid) const
+{
+  S_Cell cell;
+  double q[4];
+  if (ReadGreyInterior(m_grey, m_plane, m_width, m_height, x, y, cell, q))
+  {
+    return FullSet(cell, q, valid);
+  }
+  return InterpolateAnyCell(x, y, nullptr, false, valid);
+}
+
+float C_InterpolatedPixelHelper::InterpolateCallerMask(float x, float y, const unsigned char* mask, bool* valid) const
+{
+  S_Cell cell;
+  double q[4];
+  if (ReadGreyInterior(m_grey, m_plane, m_width, m_height, x, y, cell, q) && CallerMaskAll(mask, m_width, cell))
+  {
+    return FullSet(cell, q, valid);
+  }
+  return InterpolateAnyCell(x, y, mask, false, valid);
+}
+
+float C_InterpolatedPixelHelper::InterpolateFrameMask(float x, float y, bool* valid) const
+{
+  S_Cell cell;
+  double q[4];
+  if (ReadGreyInterior(m_grey, m_plane, m_width, m_height, x, y, cell, q) && FrameMaskAll(*m_grey, m_plane, cell))
+  {
+    return FullSet(cell, q, valid);
+  }
+  return InterpolateAnyCell(x, y, nullptr, true, valid);
+}
+
+[[gnu::noinline]] float C_InterpolatedPixelHelper::InterpolateAnyCell(float x, float y, const unsigned char* mask,
+                                                                      bool useFrameMask, bool* valid) const
 {
   if (m_image == nullptr || m_width <= 0 || m_height <= 0)
   {
     // Nothing to read: no image frame, or an empty one.
-    if (valid != nullptr)
-    {
-      *valid = false;
-    }
-    return 0.0f;
+    return Invalid(valid);
   }
-
-  const double cx = Clamp<double>(x, m_widthMinus1);
-  const double cy = Clamp<double>(y, m_heightMinus1);
-  const int ix = static_cast<int>(cx);
-  const int iy = static_cast<int>(cy);
-  const double fx = cx - ix;
-  const double fy = cy - iy;
-  const bool hasRight = ix < m_widthMinus1;
-  const bool hasBelow = iy < m_heightMinus1;
-  const unsigned px = static_cast<unsigned>(ix);
-  const unsigned py = static_cast<unsigned>(iy);
-
-  bool validA = true;
-  bool validB = true;
-  bool validC = true;
-  bool validD = true;
+  const S_Cell cell = MakeCell(x, y, m_widthMinus1, m_heightMinus1);
+  unsigned set = kAll;
   if (mask != nullptr)
   {
-    // size_t arithmetic: W x H may exceed the int range.
-    const std::size_t width = static_cast<std::size_t>(m_width);
-    const std::size_t o = static_cast<std::size_t>(py) * width + px;
-    validA = mask[o] == 1;
-    validB = hasRight && mask[o + 1] == 1;
-    validC = hasBelow && mask[o + width] == 1;
-    validD = hasRight && hasBelow && mask[o + width + 1] == 1;
+    set = CallerMaskSet(mask, m_width, cell);
   }
   else if (useFrameMask)
   {
-    bool flags[4];
-    FrameMaskValidity(px, py, flags);
-    validA = flags[0];
-    validB = flags[1];
-    validC = flags[2];
-    validD = flags[3];
+    set = FrameMaskSet(cell.px, cell.py);
   }
-
-  if (validA && validB && validC && validD)
+  if (set == 0)
   {
-    // Every neighbour valid, the common case: plain bilinear weights, the
-    // same as the masked interpolation gives for a full set, straight on
-    // the typed pixel data.
-    double result = 0;
-    if (FullSetBilinear(px, py, fx, fy, result))
-    {
-      if (valid != nullptr)
-      {
-        *valid = true;
-      }
-      return static_cast<float>(result);
-    }
+    return Invalid(valid);
   }
-  else if (!validA && !validB && !validC && !validD)
-  {
-    if (valid != nullptr)
-    {
-      *valid = false;
-    }
-    return 0.0f;
-  }
-
   double values[4];
-  Neighbours(px, py, values);
-  double result = 0;
-  const bool isValid = Detail::MaskedBilinear(fx, fy, values[0], values[1], values[2], values[3], validA, validB,
-                                              validC, validD, &result);
-  if (valid != nullptr)
+  const I_PlaneBase* plane = m_grey != nullptr ? m_grey->C_FrameImage::GetPlane(m_plane) : nullptr;
+  if (plane == nullptr || !ReadInterior<unsigned short>(*plane, cell.px, cell.py, values, S_ToDouble{}))
   {
-    *valid = isValid;
+    Neighbours(cell.px, cell.py, values);
   }
-  return static_cast<float>(result);
+  return Combine(cell, values, set, valid);
 }
 
-bool C_InterpolatedPixelHelper::FullSetBilinear(unsigned px, unsigned py, double fx, double fy, double& result) const
+unsigned C_InterpolatedPixelHelper::FrameMaskSet(unsigned px, unsigned py) const
 {
   if (m_grey == nullptr)
   {
-    return false;
+    return FrameMaskSetByCalls(px, py);
   }
-  const I_PlaneBase* plane = m_grey->C_FrameImage::GetPlane(m_plane);
+  // The frame's IsValid for the four neighbours, with the mask plane looked
+  // up once: no mask component: all valid; no plane: none.
+  const C_Component* maskComponent = m_grey->GetMaskComponent();
+  if (maskComponent == nullptr)
+  {
+    return kAll;
+  }
+  const I_PlaneBase* plane = maskComponent->GetPlane(m_plane);
   if (plane == nullptr)
   {
-    return false;
+    return 0;
   }
-  const auto fromTyped = [&](const auto& typed)
-  {
-    using T = std::remove_pointer_t<decltype(typed.data)>;
-    double q[4];
-    typed.Quad(px, py, q, [](T e) { return static_cast<double>(e); });
-    result = Detail::MaskedBilinearParts::Bilinear(fx, fy, q[0], q[1], q[2], q[3]);
-  };
-  return VisitTyped(*plane, fromTyped);
+  bool flags[4];
+  return ReadInterior<unsigned char>(*plane, px, py, flags, S_IsSet{}) ? SetOf(flags) : MaskPlaneSet(*plane, px, py);
 }
 
-void C_InterpolatedPixelHelper::FrameMaskValidity(unsigned px, unsigned py, bool valid[4]) const
+[[gnu::noinline]] unsigned C_InterpolatedPixelHelper::FrameMaskSetByCalls(unsigned px, unsigned py) const
 {
   const unsigned xs[4] = {px, px + 1, px, px + 1};
   const unsigned ys[4] = {py, py, py + 1, py + 1};
-  // The frame's IsValid for the four neighbours, with the mask plane looked
-  // up once: no mask component: all valid; no plane: none; else the guarded
-  // integer value is not 0.
-  if (m_grey != nullptr)
-  {
-    const C_Component* mask = m_grey->GetMaskComponent();
-    const I_PlaneBase* plane = mask != nullptr ? mask->GetPlane(m_plane) : nullptr;
-    const auto fromTyped = [&](const auto& typed)
-    {
-      using T = std::remove_pointer_t<decltype(typed.data)>;
-      typed.Quad(px, py, valid, [](T e) { return Detail::ToInt<std::remove_const_t<T>>(e) != 0; });
-    };
-    if (mask == nullptr || plane == nullptr)
-    {
-      for (int i = 0; i < 4; ++i)
-      {
-        valid[i] = mask == nullptr;
-      }
-      return;
-    }
-    if (VisitTyped(*plane, fromTyped))
-    {
-      return;
-    }
-  }
+  bool flags[4];
   for (int i = 0; i < 4; ++i)
   {
-    valid[i] = m_image->IsValid(xs[i], ys[i], m_plane);
+    flags[i] = m_image->IsValid(xs[i], ys[i], m_plane);
   }
+  return SetOf(flags);
 }
 
-void C_InterpolatedPixelHelper::Neighbours(unsigned px, unsigned py, double values[4]) const
+[[gnu::noinline]] void C_InterpolatedPixelHelper::Neighbours(unsigned px, unsigned py, double values[4]) const
 {
   // Guarded reads: a neighbour beyond the border (weight 0) or a missing
-  // plane reads 0. A grey image's GetPixel is its pixel plane's guarded read,
-  // so the plane is looked up once instead of four times; RGB frames give
-  // their packed colour value through GetPixel.
+  // plane reads 0; frames other than the grey image (RGB: the packed colour
+  // value) answer GetPixel themselves.
   const unsigned xs[4] = {px, px + 1, px, px + 1};
   const unsigned ys[4] = {py, py, py + 1, py + 1};
-  if (m_rgb != nullptr)
-  {
-    for (int i = 0; i < 4; ++i)
-    {
-      values[i] = m_image->GetPixel(xs[i], ys[i], m_plane);
-    }
-    return;
-  }
-  const I_PlaneBase* plane = m_grey != nullptr ? m_grey->C_FrameImage::GetPlane(m_plane) : m_image->GetPlane(m_plane);
-  if (plane == nullptr)
+  const I_PlaneBase* plane = m_grey != nullptr ? m_grey->C_FrameImage::GetPlane(m_plane) : nullptr;
+  const auto fromTyped = [&](const auto& typed) { typed.Quad(px, py, values, S_ToDouble{}); };
+  if (m_grey != nullptr && plane == nullptr)
   {
     for (int i = 0; i < 4; ++i)
     {
       values[i] = 0.0;
     }
-    return;
   }
-  const auto fromTyped = [&](const auto& typed)
-  {
-    using T = std::remove_pointer_t<decltype(typed.data)>;
-    typed.Quad(px, py, values, [](T e) { return static_cast<double>(e); });
-  };
-  if (!VisitTyped(*plane, fromTyped))
+  else if (plane == nullptr || !VisitTyped<unsigned short>(*plane, fromTyped))
   {
     for (int i = 0; i < 4; ++i)
     {
-      values[i] = plane->GetValue(xs[i], ys[i]);
+      values[i] = m_image->GetPixel(xs[i], ys[i], m_plane);
     }
   }
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace BufferApi;
@@ -410,7 +411,7 @@ float PlainInterpolation(const I_FrameImage& frame, unsigned plane, float x, flo
   {
     const bool inside = static_cast<int>(xs[i]) <= wm1 && static_cast<int>(ys[i]) <= hm1;
     if (mask != nullptr)
-      flags[i] = inside && mask[ys[i] * frame.GetWidth() + xs[i]];
+      flags[i] = inside && reinterpret_cast<const unsigned char*>(mask)[ys[i] * frame.GetWidth() + xs[i]] == 1;
     else
       flags[i] = !useFrameMask || frame.IsValid(xs[i], ys[i], plane);
     values[i] = frame.GetPixel(xs[i], ys[i], plane);
@@ -492,4 +493,136 @@ TEST(InterpolatedPixelHelper, FrameMaskWithoutPlaneOrWithoutMask)
   // Plane 1 does not exist: no pixel plane, no mask plane.
   EXPECT_EQ(C_InterpolatedPixelHelper(frame.get(), 1).GetInterpolatedPixel(1.0f, 1.0f, nullptr, true, &valid), 0.0f);
   EXPECT_FALSE(valid);
+}
+
+namespace
+{
+//! Every position of a grid that covers the frame (interior cells, the last
+//! column and row, beyond them and before them), with the caller's mask, the
+//! frame's mask and none: the helper against the per-neighbour path. Returns
+//! the first mismatch as text, empty when all match.
+std::string FirstMismatch(const I_FrameImage& frame, const C_InterpolatedPixelHelper& helper, unsigned plane,
+                          bool* mask)
+{
+  const float stopX = static_cast<float>(frame.GetWidth()) + 0.75f;
+  const float stopY = static_cast<float>(frame.GetHeight()) + 0.75f;
+  for (float y = -1.25f; y < stopY; y += 0.3125f)
+    for (float x = -1.25f; x < stopX; x += 0.3125f)
+      for (int kind = 0; kind < 3; ++kind)
+      {
+        bool* const givenMask = kind == 0 ? mask : nullptr;
+        const bool useFrameMask = kind == 1;
+        bool expectedValid = true;
+        bool gotValid = false;
+        const float expected = PlainInterpolation(frame, plane, x, y, givenMask, useFrameMask, &expectedValid);
+        const float got = helper.GetInterpolatedPixel(x, y, givenMask, useFrameMask, &gotValid);
+        if (!(got == expected) || gotValid != expectedValid)
+          return ::testing::PrintToString(got) + " " + (gotValid ? "valid" : "invalid") + " instead of " +
+                 ::testing::PrintToString(expected) + " " + (expectedValid ? "valid" : "invalid") + " at " +
+                 ::testing::PrintToString(x) + ", " + ::testing::PrintToString(y) + " kind " + std::to_string(kind);
+      }
+  return "";
+}
+
+//! Random pixels of plane 0; masks mostly valid, so that most cells take the
+//! path for four valid neighbours and the others every partial set.
+void Randomise(I_FrameImage& frame, bool* mask, std::mt19937& random)
+{
+  std::uniform_real_distribution<double> valueDist(-1000.0, 70000.0);
+  std::uniform_int_distribution<int> die(0, 5);
+  for (unsigned y = 0; y < frame.GetHeight(); ++y)
+    for (unsigned x = 0; x < frame.GetWidth(); ++x)
+    {
+      frame.SetPixel(x, y, 0, valueDist(random));
+      if (frame.HasMask())
+        frame.SetValid(x, y, 0, die(random) != 0);
+      mask[y * frame.GetWidth() + x] = die(random) != 0;
+    }
+}
+} // namespace
+
+// Mostly valid masks on a larger frame, for every element type: the path for
+// interior cells with four valid neighbours against the per-neighbour path.
+TEST(InterpolatedPixelHelper, InteriorCellsMatchThePerNeighbourPath)
+{
+  std::mt19937 random(5);
+  const unsigned width = 9;
+  const unsigned height = 7;
+  for (const E_DataType type : {DT_UInt8, DT_UInt16, DT_Int32, DT_UInt32, DT_Float, DT_Double})
+  {
+    std::unique_ptr<I_FrameImage> frame(CreateImageFrame(type, width, height, 1));
+    ASSERT_TRUE(frame->CreateValidMask());
+    std::unique_ptr<bool[]> mask(new bool[width * height]);
+    Randomise(*frame, mask.get(), random);
+    const C_InterpolatedPixelHelper helper(frame.get(), 0);
+    EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "") << "type " << type;
+    // The caller's mask counts only bytes of exactly 1.
+    reinterpret_cast<unsigned char*>(mask.get())[width + 1] = 3;
+    EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "") << "type " << type;
+  }
+}
+
+// A "MASK" component of another element type than the usual 8-bit one: the
+// frame's IsValid reads its integer value.
+TEST(InterpolatedPixelHelper, FrameMasksOfEveryElementType)
+{
+  std::mt19937 random(11);
+  for (const E_DataType type : {DT_UInt8, DT_UInt16, DT_Int32, DT_UInt32, DT_Float, DT_Double})
+  {
+    std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt16, 8, 6, 1));
+    frame->CreateComponent(I_Frame::COMPONENT_MASK, type);
+    ASSERT_TRUE(frame->CreateValidMask());
+    ASSERT_EQ(frame->GetComponent(I_Frame::COMPONENT_MASK)->GetDataType(), type);
+    std::unique_ptr<bool[]> mask(new bool[8 * 6]);
+    Randomise(*frame, mask.get(), random);
+    // A fraction below 1 is 0 as an integer: invalid.
+    frame->GetComponent(I_Frame::COMPONENT_MASK)->GetPlane(0)->SetValue(3, 2, 0.5);
+    const C_InterpolatedPixelHelper helper(frame.get(), 0);
+    EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "") << "mask type " << type;
+  }
+}
+
+// The helper looks the planes up on every call: a pixel component of another
+// type, a mask created or deleted after the helper was made.
+TEST(InterpolatedPixelHelper, FrameChangedAfterConstruction)
+{
+  std::mt19937 random(17);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt8, 7, 5, 1));
+  std::unique_ptr<bool[]> mask(new bool[7 * 5]);
+  Randomise(*frame, mask.get(), random);
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+  EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "");
+
+  frame->ChangeComponentDataType(I_FrameImage::COMPONENT_PIXEL, DT_Double, true);
+  ASSERT_EQ(frame->GetDataType(), DT_Double);
+  frame->SetPixel(3, 2, 0, 1e300);
+  EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "");
+
+  ASSERT_TRUE(frame->CreateValidMask());
+  frame->SetValid(2, 2, 0, false);
+  EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "");
+  frame->DeleteMask();
+  EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "");
+}
+
+// RGB frames give their packed colour value through GetPixel; the helper asks
+// the frame for it, the mask included.
+TEST(InterpolatedPixelHelper, RgbFramesReadThroughTheFrame)
+{
+  std::mt19937 random(23);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_RGB, 5, 4, 1));
+  auto* rgb = dynamic_cast<I_FrameRGB*>(frame.get());
+  ASSERT_NE(rgb, nullptr);
+  ASSERT_TRUE(frame->CreateValidMask());
+  std::unique_ptr<bool[]> mask(new bool[5 * 4]);
+  for (unsigned y = 0; y < 4; ++y)
+    for (unsigned x = 0; x < 5; ++x)
+    {
+      rgb->SetRGB(x, y, 0, Quad(byte(random), byte(random), byte(random), 0));
+      frame->SetValid(x, y, 0, byte(random) > 40);
+      mask[y * 5 + x] = byte(random) > 40;
+    }
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+  EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "");
 }

@@ -56,11 +56,20 @@ public:
 
 private:
   void Init();
+  //! The common case (an interior cell of a grey image, all neighbours
+  //! valid) in one small function per kind of mask, the others through
+  //! InterpolateAnyCell.
   float Interpolate(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
-  void FrameMaskValidity(unsigned px, unsigned py, bool valid[4]) const;
-  //! The plain bilinear value at (px + fx, py + fy) for a grey image frame
-  //! of the library's own classes; false (result untouched) otherwise.
-  bool FullSetBilinear(unsigned px, unsigned py, double fx, double fy, double& result) const;
+  float InterpolateNoMask(float x, float y, bool* valid) const;
+  float InterpolateCallerMask(float x, float y, const unsigned char* mask, bool* valid) const;
+  float InterpolateFrameMask(float x, float y, bool* valid) const;
+  float InterpolateAnyCell(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
+  //! The neighbours of (px, py) that the frame's mask marks valid, as bits
+  //! 1, 2, 4, 8 for (px, py), (px + 1, py), (px, py + 1), (px + 1, py + 1).
+  unsigned FrameMaskSet(unsigned px, unsigned py) const;
+  //! FrameMaskSet through the frame's IsValid.
+  unsigned FrameMaskSetByCalls(unsigned px, unsigned py) const;
+  //! The four neighbour values as the frame's GetPixel gives them.
   void Neighbours(unsigned px, unsigned py, double values[4]) const;
 
   I_FrameImage* m_image = nullptr;
