@@ -6,8 +6,8 @@
 #   scripts/run-example.sh [output folder]   (default: example-output)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/example-output}")
 cd "$root"
-out=${1:-example-output}
 
 bash scripts/bootstrap.sh
 launcher=()
@@ -36,5 +36,5 @@ echo
 echo "== pictures"
 "$bin/tool/buffer" render "$out/particles.im7" "$out/particles.png" --frame 0 --range auto
 "$bin/tool/buffer" render "$out/vortex.vc7" "$out/vortex.png" --colormap viridis
-echo "The recording and its pictures are in $root/$out:"
+echo "The recording and its pictures are in $out:"
 ls -l "$out"
