@@ -176,15 +176,18 @@ std::unique_ptr<I_Buffer> MakeVectors(const S_Flow& flow)
   {
     for (unsigned x = 0; x < columns; ++x)
     {
+      // The bottom rows look at a reflecting wall: no valid correlation
+      // there. A one-choice vector file keeps a disabled vector as (0, 0).
+      if (y >= rows - 2)
+      {
+        access.SetVector3D(x, y, 0.0f, 0.0f, 0.0f, VA_Choice1);
+        vectors->SetEnabled(x, y, 0, false);
+        continue;
+      }
       double dx = 0.0;
       double dy = 0.0;
       flow.Displacement((x + 0.5) * kGrid, (y + 0.5) * kGrid, dx, dy);
       access.SetVector3D(x, y, float(dx), float(dy), 0.0f, VA_Choice1);
-      // The bottom rows look at a reflecting wall: no valid correlation there.
-      if (y >= rows - 2)
-      {
-        vectors->SetEnabled(x, y, 0, false);
-      }
     }
   }
   return buffer;
