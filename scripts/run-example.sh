@@ -34,7 +34,7 @@ echo
 
 echo
 echo "== pictures"
-"$bin/tool/buffer" render "$out/particles.im7" "$out/particles.png" --frame 0 --range auto
+"$bin/tool/buffer" render "$out/particles.im7" "$out/particles.png" --frame 0 --range p99.5
 "$bin/tool/buffer" render "$out/vortex.vc7" "$out/vortex.png" --colormap viridis
 echo "The recording and its pictures are in $out:"
 ls -l "$out"
