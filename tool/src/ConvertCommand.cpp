@@ -5,6 +5,7 @@
 #include "Common.h"
 #include "FrameRange.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -104,12 +105,47 @@ void ShowProgress(std::size_t done, std::size_t total, const std::string& name)
   std::fflush(stderr);
 }
 
-void ConvertOne(const S_Job& job, const S_ConvertOptions& options, S_Totals& totals)
+//! The names of the components a TIFF file leaves behind: it keeps the
+//! pixels of each frame only (no mask, no further components).
+std::string ComponentsTiffDrops(const I_Buffer& buffer)
+{
+  std::vector<std::string> names;
+  for (unsigned f = 0; f < buffer.GetNumberOfFrames(); ++f)
+  {
+    const I_Frame* frame = buffer.GetFrame(f);
+    for (unsigned c = 0; c < frame->GetNumberOfComponents(); ++c)
+    {
+      const std::string name = frame->GetComponentName(int(c));
+      if (name != I_FrameImage::COMPONENT_PIXEL && std::find(names.begin(), names.end(), name) == names.end())
+        names.push_back(name);
+    }
+  }
+  std::string list;
+  for (const std::string& name : names)
+    list += (list.empty() ? "" : ", ") + name;
+  return list;
+}
+
+//! Says which data a lossy target format leaves out, so that nobody deletes
+//! the source believing the copy complete.
+void NoteWhatIsDropped(const I_Buffer& buffer, const std::string& output, bool progress)
+{
+  const std::string extension = UpperExtension(output);
+  if (extension != "TIF" && extension != "TIFF")
+    return;
+  const std::string dropped = ComponentsTiffDrops(buffer);
+  if (!dropped.empty())
+    std::fprintf(stderr, "%snote: %s keeps the pixels only; not stored: %s\n", progress ? "\n" : "", output.c_str(),
+                 dropped.c_str());
+}
+
+void ConvertOne(const S_Job& job, const S_ConvertOptions& options, bool progress, S_Totals& totals)
 {
   const auto exportOptions = ExportOptions(job.output, options);
   const BufferPtr buffer = ImportFile(job.input);
   SelectFrames(*buffer, options.frames);
   ExportBuffer(buffer.get(), job.output, exportOptions);
+  NoteWhatIsDropped(*buffer, job.output, progress);
   totals.files += 1;
   totals.frames += buffer->GetNumberOfFrames();
   totals.bytesIn += FileSize(job.input);
@@ -128,7 +164,7 @@ void RunConvert(const S_ConvertOptions& options, int& exitCode)
       ShowProgress(i, jobs.size(), jobs[i].input);
     try
     {
-      ConvertOne(jobs[i], options, totals);
+      ConvertOne(jobs[i], options, progress, totals);
     }
     catch (const std::exception& e)
     {

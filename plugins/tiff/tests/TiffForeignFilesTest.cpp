@@ -10,7 +10,7 @@ namespace
 using namespace BufferApi;
 using namespace TiffTest;
 
-struct PageSpec
+struct PageLayout
 {
   std::uint32_t width = 7;
   std::uint32_t height = 5;
@@ -26,20 +26,20 @@ struct PageSpec
 };
 
 //! Sample s of pixel (x, y) on page `page`, as the pattern every writer here uses.
-std::uint64_t SampleValue(const PageSpec& spec, std::uint32_t x, std::uint32_t y, unsigned page, unsigned s)
+std::uint64_t SampleValue(const PageLayout& layout, std::uint32_t x, std::uint32_t y, unsigned page, unsigned s)
 {
-  const std::uint64_t range = spec.bits >= 32 ? 1000003 : (std::uint64_t(1) << spec.bits);
+  const std::uint64_t range = layout.bits >= 32 ? 1000003 : (std::uint64_t(1) << layout.bits);
   return static_cast<std::uint64_t>(Pattern(x + 3 * s, y, page, static_cast<double>(range)));
 }
 
-void StoreSample(unsigned char* target, const PageSpec& spec, std::uint64_t value)
+void StoreSample(unsigned char* target, const PageLayout& layout, std::uint64_t value)
 {
-  if (spec.format == SAMPLEFORMAT_IEEEFP && spec.bits == 32)
+  if (layout.format == SAMPLEFORMAT_IEEEFP && layout.bits == 32)
   {
     const float f = static_cast<float>(value) + 0.5f;
     std::memcpy(target, &f, 4);
   }
-  else if (spec.format == SAMPLEFORMAT_IEEEFP)
+  else if (layout.format == SAMPLEFORMAT_IEEEFP)
   {
     const double d = static_cast<double>(value) + 0.25;
     std::memcpy(target, &d, 8);
@@ -48,18 +48,18 @@ void StoreSample(unsigned char* target, const PageSpec& spec, std::uint64_t valu
   {
     // Signed samples get negative values too (64-bit ones are only written, never compared).
     std::int64_t v = static_cast<std::int64_t>(value);
-    if (spec.format == SAMPLEFORMAT_INT && spec.bits < 64)
-      v -= static_cast<std::int64_t>(std::uint64_t(1) << (spec.bits - 1));
-    std::memcpy(target, &v, spec.bits / 8); // little-endian host
+    if (layout.format == SAMPLEFORMAT_INT && layout.bits < 64)
+      v -= static_cast<std::int64_t>(std::uint64_t(1) << (layout.bits - 1));
+    std::memcpy(target, &v, layout.bits / 8); // little-endian host
   }
 }
 
 //! The chunk (all samples, or sample `s` alone) of rows [y0, y0 + rows) and columns [x0, x0 + columns).
-std::vector<unsigned char> Chunk(const PageSpec& spec, unsigned page, int s, std::uint32_t x0, std::uint32_t y0,
+std::vector<unsigned char> Chunk(const PageLayout& layout, unsigned page, int s, std::uint32_t x0, std::uint32_t y0,
                                  std::uint32_t columns, std::uint32_t rows)
 {
-  const unsigned samples = s < 0 ? spec.samples : 1;
-  const unsigned bytes = spec.bits / 8;
+  const unsigned samples = s < 0 ? layout.samples : 1;
+  const unsigned bytes = layout.bits / 8;
   std::vector<unsigned char> data(std::size_t(columns) * rows * samples * bytes);
   for (std::uint32_t y = 0; y < rows; ++y)
   {
@@ -68,86 +68,86 @@ std::vector<unsigned char> Chunk(const PageSpec& spec, unsigned page, int s, std
       for (unsigned i = 0; i < samples; ++i)
       {
         const unsigned sample = s < 0 ? i : static_cast<unsigned>(s);
-        const bool inside = x0 + x < spec.width && y0 + y < spec.height;
-        StoreSample(&data[((std::size_t(y) * columns + x) * samples + i) * bytes], spec,
-                    inside ? SampleValue(spec, x0 + x, y0 + y, page, sample) : 0);
+        const bool inside = x0 + x < layout.width && y0 + y < layout.height;
+        StoreSample(&data[((std::size_t(y) * columns + x) * samples + i) * bytes], layout,
+                    inside ? SampleValue(layout, x0 + x, y0 + y, page, sample) : 0);
       }
     }
   }
   return data;
 }
 
-void WritePageData(TIFF* tiff, const PageSpec& spec, unsigned page)
+void WritePageData(TIFF* tiff, const PageLayout& layout, unsigned page)
 {
-  const int chunks = spec.planar == PLANARCONFIG_SEPARATE ? spec.samples : 1;
+  const int chunks = layout.planar == PLANARCONFIG_SEPARATE ? layout.samples : 1;
   for (int c = 0; c < chunks; ++c)
   {
-    const int s = spec.planar == PLANARCONFIG_SEPARATE ? c : -1;
-    if (spec.tile != 0)
+    const int s = layout.planar == PLANARCONFIG_SEPARATE ? c : -1;
+    if (layout.tile != 0)
     {
-      for (std::uint32_t y = 0; y < spec.height; y += spec.tile)
+      for (std::uint32_t y = 0; y < layout.height; y += layout.tile)
       {
-        for (std::uint32_t x = 0; x < spec.width; x += spec.tile)
+        for (std::uint32_t x = 0; x < layout.width; x += layout.tile)
         {
-          std::vector<unsigned char> data = Chunk(spec, page, s, x, y, spec.tile, spec.tile);
+          std::vector<unsigned char> data = Chunk(layout, page, s, x, y, layout.tile, layout.tile);
           TIFFWriteEncodedTile(tiff, TIFFComputeTile(tiff, x, y, 0, static_cast<std::uint16_t>(c)), data.data(),
                                static_cast<tmsize_t>(data.size()));
         }
       }
       continue;
     }
-    for (std::uint32_t y = 0; y < spec.height; y += spec.rowsPerStrip)
+    for (std::uint32_t y = 0; y < layout.height; y += layout.rowsPerStrip)
     {
-      const std::uint32_t rows = std::min(spec.rowsPerStrip, spec.height - y);
-      std::vector<unsigned char> data = Chunk(spec, page, s, 0, y, spec.width, rows);
+      const std::uint32_t rows = std::min(layout.rowsPerStrip, layout.height - y);
+      std::vector<unsigned char> data = Chunk(layout, page, s, 0, y, layout.width, rows);
       TIFFWriteEncodedStrip(tiff, TIFFComputeStrip(tiff, y, static_cast<std::uint16_t>(c)), data.data(),
                             static_cast<tmsize_t>(data.size()));
     }
   }
 }
 
-void WriteForeign(const std::string& path, const std::vector<PageSpec>& pages)
+void WriteForeign(const std::string& path, const std::vector<PageLayout>& pages)
 {
   TIFF* tiff = TIFFOpen(path.c_str(), "w");
   ASSERT_NE(tiff, nullptr);
   for (unsigned page = 0; page < pages.size(); ++page)
   {
-    const PageSpec& spec = pages[page];
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, spec.height);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, spec.samples);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, spec.bits);
-    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, spec.format);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, spec.photometric);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, spec.planar);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, spec.compression);
-    if (spec.tile != 0)
+    const PageLayout& layout = pages[page];
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, layout.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, layout.height);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, layout.samples);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bits);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, layout.format);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, layout.planar);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, layout.compression);
+    if (layout.tile != 0)
     {
-      TIFFSetField(tiff, TIFFTAG_TILEWIDTH, spec.tile);
-      TIFFSetField(tiff, TIFFTAG_TILELENGTH, spec.tile);
+      TIFFSetField(tiff, TIFFTAG_TILEWIDTH, layout.tile);
+      TIFFSetField(tiff, TIFFTAG_TILELENGTH, layout.tile);
     }
     else
-      TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip);
-    if (!spec.description.empty())
-      TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, spec.description.c_str());
-    WritePageData(tiff, spec, page);
+      TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip);
+    if (!layout.description.empty())
+      TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, layout.description.c_str());
+    WritePageData(tiff, layout, page);
     TIFFWriteDirectory(tiff);
   }
   TIFFClose(tiff);
 }
 
 //! The value the importer should give for sample s of (x, y).
-double Expected(const PageSpec& spec, std::uint32_t x, std::uint32_t y, unsigned page, unsigned s)
+double Expected(const PageLayout& layout, std::uint32_t x, std::uint32_t y, unsigned page, unsigned s)
 {
-  const double value = static_cast<double>(SampleValue(spec, x, y, page, s));
-  if (spec.format == SAMPLEFORMAT_IEEEFP)
-    return value + (spec.bits == 32 ? 0.5 : 0.25);
-  if (spec.format == SAMPLEFORMAT_INT)
-    return value - static_cast<double>(std::uint64_t(1) << (spec.bits - 1));
+  const double value = static_cast<double>(SampleValue(layout, x, y, page, s));
+  if (layout.format == SAMPLEFORMAT_IEEEFP)
+    return value + (layout.bits == 32 ? 0.5 : 0.25);
+  if (layout.format == SAMPLEFORMAT_INT)
+    return value - static_cast<double>(std::uint64_t(1) << (layout.bits - 1));
   return value;
 }
 
-void ExpectGreyPages(const std::vector<PageSpec>& pages, E_DataType type)
+void ExpectGreyPages(const std::vector<PageLayout>& pages, E_DataType type)
 {
   const std::string path = ScratchPath("foreign-grey.tif");
   WriteForeign(path, pages);
@@ -179,11 +179,11 @@ TEST(TiffForeign, GreySampleFormatsInStripsAndTiles)
                        Case{16, SAMPLEFORMAT_INT, DT_Int32}, Case{32, SAMPLEFORMAT_INT, DT_Int32},
                        Case{32, SAMPLEFORMAT_IEEEFP, DT_Float}, Case{64, SAMPLEFORMAT_IEEEFP, DT_Double}})
   {
-    PageSpec strips;
+    PageLayout strips;
     strips.bits = c.bits;
     strips.format = c.format;
     strips.compression = COMPRESSION_LZW;
-    PageSpec tiles = strips;
+    PageLayout tiles = strips;
     tiles.width = 37;
     tiles.height = 21;
     tiles.tile = 16;
@@ -193,54 +193,54 @@ TEST(TiffForeign, GreySampleFormatsInStripsAndTiles)
   }
 }
 
-void ExpectRgbPage(const PageSpec& spec)
+void ExpectRgbPage(const PageLayout& layout)
 {
   const std::string path = ScratchPath("foreign-rgb.tif");
-  WriteForeign(path, {spec});
+  WriteForeign(path, {layout});
   const BufferPtr buffer = Import(path);
   ASSERT_EQ(buffer->GetNumberOfFrames(), 1u);
   const auto* frame = dynamic_cast<I_FrameRGB*>(buffer->GetFrame(0));
   ASSERT_NE(frame, nullptr);
-  for (std::uint32_t y = 0; y < spec.height; ++y)
+  for (std::uint32_t y = 0; y < layout.height; ++y)
   {
-    for (std::uint32_t x = 0; x < spec.width; ++x)
+    for (std::uint32_t x = 0; x < layout.width; ++x)
     {
-      ASSERT_EQ(frame->GetRed(x, y, 0), Expected(spec, x, y, 0, 0));
-      ASSERT_EQ(frame->GetGreen(x, y, 0), Expected(spec, x, y, 0, 1));
-      ASSERT_EQ(frame->GetBlue(x, y, 0), Expected(spec, x, y, 0, 2));
+      ASSERT_EQ(frame->GetRed(x, y, 0), Expected(layout, x, y, 0, 0));
+      ASSERT_EQ(frame->GetGreen(x, y, 0), Expected(layout, x, y, 0, 1));
+      ASSERT_EQ(frame->GetBlue(x, y, 0), Expected(layout, x, y, 0, 2));
     }
   }
 }
 
 TEST(TiffForeign, Rgb8ContigSeparateTiledAndWithAlpha)
 {
-  PageSpec spec;
-  spec.samples = 3;
-  spec.photometric = PHOTOMETRIC_RGB;
-  ExpectRgbPage(spec);
-  spec.planar = PLANARCONFIG_SEPARATE;
-  spec.compression = COMPRESSION_LZW;
-  ExpectRgbPage(spec);
-  spec.width = 33;
-  spec.height = 17;
-  spec.tile = 16;
-  ExpectRgbPage(spec);
-  spec.planar = PLANARCONFIG_CONTIG;
-  spec.samples = 4;
-  ExpectRgbPage(spec);
+  PageLayout layout;
+  layout.samples = 3;
+  layout.photometric = PHOTOMETRIC_RGB;
+  ExpectRgbPage(layout);
+  layout.planar = PLANARCONFIG_SEPARATE;
+  layout.compression = COMPRESSION_LZW;
+  ExpectRgbPage(layout);
+  layout.width = 33;
+  layout.height = 17;
+  layout.tile = 16;
+  ExpectRgbPage(layout);
+  layout.planar = PLANARCONFIG_CONTIG;
+  layout.samples = 4;
+  ExpectRgbPage(layout);
 }
 
 TEST(TiffForeign, Rgb16BecomesThreeSixteenBitPlanes)
 {
-  PageSpec spec;
-  spec.samples = 3;
-  spec.bits = 16;
-  spec.photometric = PHOTOMETRIC_RGB;
-  spec.tile = 16;
-  spec.planar = PLANARCONFIG_SEPARATE;
-  spec.compression = COMPRESSION_ADOBE_DEFLATE;
+  PageLayout layout;
+  layout.samples = 3;
+  layout.bits = 16;
+  layout.photometric = PHOTOMETRIC_RGB;
+  layout.tile = 16;
+  layout.planar = PLANARCONFIG_SEPARATE;
+  layout.compression = COMPRESSION_ADOBE_DEFLATE;
   const std::string path = ScratchPath("foreign-rgb16.tif");
-  WriteForeign(path, {spec});
+  WriteForeign(path, {layout});
   const BufferPtr buffer = Import(path);
   const auto* frame = dynamic_cast<I_FrameImage*>(buffer->GetFrame(0));
   ASSERT_NE(frame, nullptr);
@@ -248,10 +248,10 @@ TEST(TiffForeign, Rgb16BecomesThreeSixteenBitPlanes)
   ASSERT_EQ(frame->GetDepth(), 3u);
   for (unsigned channel = 0; channel < 3; ++channel)
   {
-    for (std::uint32_t y = 0; y < spec.height; ++y)
+    for (std::uint32_t y = 0; y < layout.height; ++y)
     {
-      for (std::uint32_t x = 0; x < spec.width; ++x)
-        ASSERT_EQ(frame->GetPixel(x, y, channel), Expected(spec, x, y, 0, channel));
+      for (std::uint32_t x = 0; x < layout.width; ++x)
+        ASSERT_EQ(frame->GetPixel(x, y, channel), Expected(layout, x, y, 0, channel));
     }
   }
   unsigned sizeX = 0, sizeY = 0, sizeZ = 0, frames = 0;
@@ -307,7 +307,7 @@ TEST(TiffForeign, ResolutionBecomesCentimetreScales)
 
 TEST(TiffForeign, LayoutsWithoutElementType)
 {
-  PageSpec complex;
+  PageLayout complex;
   complex.bits = 64;
   complex.format = SAMPLEFORMAT_INT;
   const std::string path = ScratchPath("int64.tif");
@@ -333,14 +333,14 @@ TEST(TiffForeign, PagesBeyondTheSizeLimit)
   EXPECT_EQ(ErrorOf([&] { Import(path); }), "TIFF file: page 0 needs more than 1073741824 bytes");
 }
 
-PageSpec Described(const std::string& description)
+PageLayout Described(const std::string& description)
 {
-  PageSpec spec;
-  spec.description = description;
-  return spec;
+  PageLayout layout;
+  layout.description = description;
+  return layout;
 }
 
-std::string DescribedError(const std::vector<PageSpec>& pages)
+std::string DescribedError(const std::vector<PageLayout>& pages)
 {
   const std::string path = ScratchPath("described.tif");
   WriteForeign(path, pages);
@@ -355,7 +355,7 @@ TEST(TiffForeign, DescriptionsThatDoNotFitThePages)
   EXPECT_EQ(DescribedError({Described(first), Described(second), Described(second)}),
             "TIFF file: page 2 does not continue the planes of frame 0");
   EXPECT_EQ(DescribedError({Described(first), Described(first)}), "TIFF file: frame 0 has 1 of its 2 planes");
-  PageSpec wider = Described(second);
+  PageLayout wider = Described(second);
   wider.width = 8;
   EXPECT_EQ(DescribedError({Described(first), wider}),
             "TIFF file: page 1 differs in size or type from the first plane of its frame");
