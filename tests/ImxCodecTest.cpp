@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace Compression;
@@ -164,7 +167,7 @@ TEST(ImxCodec, BlockIsSelfDelimitingAndStartsWithItsHeader)
   Bytes packed = Packed(data, 64);
   const std::size_t length = packed.size();
   EXPECT_EQ(std::string(packed.begin(), packed.begin() + 3), "IMX");
-  EXPECT_EQ(packed[3], 1); // version
+  EXPECT_EQ(packed[3], 2); // version
   EXPECT_EQ(packed[4], 2); // 16-bit samples
   std::uint64_t stored = 0;
   std::memcpy(&stored, packed.data() + 8, 8);
@@ -261,5 +264,110 @@ TEST(ImxCodec, SurvivesBitFlipsAndTruncationsOfManyBands)
       std::uint64_t consumed = 0;
       EXPECT_NE(Imx::Unpack(packed.data(), length, out.data(), out.size(), consumed, true), 0);
     }
+  }
+}
+
+namespace
+{
+Bytes ReadTestFile(const std::string& name)
+{
+  std::ifstream file(std::string(BUFFER_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+  EXPECT_TRUE(file.good()) << name;
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A particle image as words, or as bytes (the words divided by 16).
+Bytes ParticleImage(unsigned width, unsigned height, std::uint32_t seed, bool eightBit)
+{
+  const Bytes words = ParticleBytes(width, height, seed);
+  if (!eightBit)
+    return words;
+  Bytes bytes(words.size() / 2);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<std::uint8_t>(std::min(255, (words[2 * i] | words[2 * i + 1] << 8) / 16));
+  return bytes;
+}
+} // namespace
+
+TEST(ImxCodec, ReadsBlocksOfVersionOne)
+{
+  for (const bool eightBit : {false, true})
+  {
+    const Bytes packed = ReadTestFile(eightBit ? "imx-version1-8bit.bin" : "imx-version1-16bit.bin");
+    ASSERT_GT(packed.size(), 24u);
+    EXPECT_EQ(packed[3], 1);
+    const Bytes expected = ParticleImage(96, 64, 11, eightBit); // the image behind the kept block
+    for (const bool parallel : {false, true})
+    {
+      Bytes out(expected.size());
+      std::uint64_t consumed = 0;
+      ASSERT_EQ(UnpackInto(packed, out, consumed, parallel), 0);
+      EXPECT_EQ(consumed, packed.size());
+      EXPECT_TRUE(out == expected);
+    }
+    Bytes out(expected.size());
+    for (std::size_t length = 0; length < packed.size(); length += 7)
+    {
+      std::uint64_t consumed = 0;
+      EXPECT_NE(Imx::Unpack(packed.data(), length, out.data(), out.size(), consumed, false), 0);
+    }
+    std::mt19937 random(3);
+    for (int flip = 0; flip < 300; ++flip)
+    {
+      Bytes damaged = packed;
+      const std::size_t bit = random() % (damaged.size() * 8);
+      damaged[bit / 8] ^= std::uint8_t(1u << (bit % 8));
+      std::uint64_t consumed = 0;
+      if (Imx::Unpack(damaged.data(), damaged.size(), out.data(), out.size(), consumed, false) == 0)
+        EXPECT_LE(consumed, damaged.size());
+    }
+  }
+}
+
+TEST(ImxCodec, NewBlocksAreVersionTwoAndUnknownVersionsAreRefused)
+{
+  const Bytes data = ParticleBytes(64, 48);
+  Bytes packed = Packed(data, 64);
+  EXPECT_EQ(packed[3], 2);
+  Bytes out(data.size());
+  std::uint64_t consumed = 0;
+  for (const std::uint8_t version : {0, 3, 255})
+  {
+    packed[3] = version;
+    EXPECT_STREQ(Imx::ErrorText(UnpackInto(packed, out, consumed)), "IMX: unsupported version of the packed data.");
+  }
+}
+
+// A coded band starts with its mode, base level and one byte per context
+// (Rice parameter in the low four bits, weight above); values a writer
+// cannot produce are refused, not decoded.
+TEST(ImxCodec, RefusesBandParametersOutOfRange)
+{
+  constexpr std::size_t kBand = 24 + 4; // one band: its payload follows the directory entry
+  struct S_Case
+  {
+    const char* what;
+    bool eightBit;
+    std::size_t offset;
+    std::uint8_t value;
+  };
+  const S_Case cases[] = {
+      {"16-bit weight 5", false, kBand + 3, 0x53},
+      {"16-bit weight 15", false, kBand + 3 + 17, 0xF0},
+      {"8-bit Rice parameter 8", true, kBand + 3 + 5, 0x08},
+      {"8-bit base 256", true, kBand + 2, 0x01},
+      {"unknown band mode", false, kBand, 0x02},
+  };
+  for (const S_Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    const Bytes data = ParticleImage(64, 48, 7, c.eightBit);
+    Bytes packed = Packed(data, 64);
+    ASSERT_EQ(packed[4], c.eightBit ? 1 : 2);
+    ASSERT_EQ(packed[kBand], 1); // coded
+    packed[c.offset] = c.value;
+    Bytes out(data.size());
+    std::uint64_t consumed = 0;
+    EXPECT_STREQ(Imx::ErrorText(UnpackInto(packed, out, consumed)), "IMX: the packed data are corrupt.");
   }
 }

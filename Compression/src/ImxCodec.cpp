@@ -1,4 +1,4 @@
-#include "ImxCodec.h"
+#include "ImxCommon.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,203 +8,81 @@
 #include <thread>
 #include <vector>
 
-// The per-sample steps must be inlined into the band loops.
-#if defined(__GNUC__)
-#define IMX_ALWAYS_INLINE __attribute__((always_inline))
-#else
-#define IMX_ALWAYS_INLINE
-#endif
-
 namespace Compression
 {
 namespace Imx
 {
 namespace
 {
+using namespace Detail;
+
 // ---------------------------------------------------------------------------
 // Format constants (docs/IMX-codec.md)
 // ---------------------------------------------------------------------------
 constexpr std::uint8_t kMagic[3] = {'I', 'M', 'X'};
-constexpr std::uint8_t kVersion = 1;
-constexpr std::size_t kHeaderBytes = 24;
-constexpr std::size_t kDirectoryEntryBytes = 4;
-constexpr std::uint8_t kStreams = 4; // sample i of a band goes to stream i % 4
-constexpr unsigned kContexts = 19;   // 0..17: bit length of the activity above; 18: first row of a band
-constexpr unsigned kHeadContext = 18;
-constexpr std::size_t kCodedBandHeaderBytes = 1 + kContexts + 4 * (kStreams - 1);
-constexpr std::uint8_t kBandRaw = 0;
-constexpr std::uint8_t kBandCoded = 1;
-constexpr unsigned kMaxEscape = 24;
-constexpr unsigned kMaxSymbolBits = kMaxEscape + 1 + 16; // 41: fits a refilled 64-bit buffer (56 bits)
+constexpr std::uint8_t kVersion = 2;
+constexpr std::uint8_t kVersion1 = 1; // still read
+constexpr unsigned kContexts = 18;    // 0..16: bit length of the brightness above the base; 17: first row
+constexpr unsigned kHeadContext = 17;
+constexpr unsigned kMaxWeight = 4; // the prediction moves from the base to the row above in quarters
+constexpr std::size_t kCodedBandHeaderBytes = 1 + 2 + kContexts + 4 * (kStreams - 1);
 
 // Encoder policy (the decoder accepts any valid choice).
 constexpr std::uint64_t kBandTargetSamples = 131072;
 constexpr std::uint64_t kMaxRowSamples = std::uint64_t(1) << 20;
 constexpr std::uint64_t kMaxSize = std::uint64_t(1) << 62;
-constexpr std::size_t kChunkSamples = 256;
-constexpr unsigned kStatsRowStep = 4;
-constexpr std::size_t kMinFastChunk = 16;
-
-// Unary codes of E or more zeros escape to a raw sample: E = 12 for bytes, 24 for words.
-unsigned EscapeFor(unsigned sampleBytes)
-{
-  return sampleBytes == 1 ? 12 : 24;
-}
-template <typename T>
-constexpr unsigned kEscape = sizeof(T) == 1 ? 12 : 24;
+constexpr unsigned kStatsRowStep = 8;
+constexpr std::size_t kBaseSamples = 1023;
 
 // ---------------------------------------------------------------------------
-// Little-endian helpers
+// The model: a prediction and a context from the row above only
 // ---------------------------------------------------------------------------
-inline std::uint64_t Load64(const std::uint8_t* p)
-{
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-inline void Store64(std::uint8_t* p, std::uint64_t v)
-{
-  std::memcpy(p, &v, 8);
-}
-inline std::uint32_t Load32(const std::uint8_t* p)
-{
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-inline void Store32(std::uint8_t* p, std::uint32_t v)
-{
-  std::memcpy(p, &v, 4);
-}
+// Camera images are mostly a noisy background with bright particle images.
+// On the background the best guess is the background level itself (any
+// neighbour adds its own noise); inside a particle the row above helps. So
+// every band carries a base level, the brightness of the smoothed row above
+// over that base selects the context, and each context names how far the
+// prediction moves from the base towards the row above (in quarters). Nothing
+// depends on the left neighbour: a decoder computes predictions and contexts
+// for a whole stretch of a row at once and only reads the bit streams one
+// sample after the other.
 
-// Element i of an unaligned little-endian array (i may be negative).
-template <typename T>
-inline unsigned Get(const std::uint8_t* base, std::ptrdiff_t i)
+// The per-context choice of a band: Rice parameter and weight.
+struct S_Choice
 {
-  T v;
-  std::memcpy(&v, base + i * std::ptrdiff_t(sizeof(T)), sizeof(T));
-  return v;
-}
-template <typename T>
-inline void Put(std::uint8_t* base, std::size_t i, unsigned v)
-{
-  const T t = static_cast<T>(v);
-  std::memcpy(base + i * sizeof(T), &t, sizeof(T));
-}
-
-inline unsigned BitLength(unsigned v)
-{
-  return 31u - static_cast<unsigned>(__builtin_clz(2 * v + 1));
-}
-
-// Median edge detector: a + b - c clamped to the range of a and b. Written
-// without branches: on noisy images they would be mispredicted half the time.
-// Minimum and maximum that compile to conditional moves: on noisy images a
-// branch would be mispredicted half the time.
-#if defined(__GNUC__) && defined(__x86_64__)
-inline int Min(int p, int q)
-{
-  asm("cmpl %1, %0\n\tcmovg %1, %0" : "+r"(p) : "r"(q) : "cc");
-  return p;
-}
-inline int Max(int p, int q)
-{
-  asm("cmpl %1, %0\n\tcmovl %1, %0" : "+r"(p) : "r"(q) : "cc");
-  return p;
-}
-inline int Select(bool condition, int yes, int no)
-{
-  asm("testb %2, %2\n\tcmovnz %1, %0" : "+r"(no) : "r"(yes), "q"(condition) : "cc");
-  return no;
-}
-#else
-inline int Min(int p, int q)
-{
-  return p < q ? p : q;
-}
-inline int Max(int p, int q)
-{
-  return p > q ? p : q;
-}
-inline int Select(bool condition, int yes, int no)
-{
-  return condition ? yes : no;
-}
-#endif
-
-// Median edge detector: a + b - c clamped to the range of a and b, with
-// masks instead of comparisons so that the encoder's loops vectorise.
-inline int Med(int a, int b, int c)
-{
-  const int diff = a - b, below = diff >> 31; // all ones when a < b
-  const int low = b + (diff & below), high = a - (diff & below);
-  int p = a + b - c;
-  int t = p - low;
-  p -= t & (t >> 31); // at least low
-  t = p - high;
-  p -= t & ~(t >> 31); // at most high
-  return p;
-}
-
-// The decoder's step from the left neighbour a to the sample: the median
-// prediction plus the residual e, rearranged so that only two operations wait
-// for a. With g = b - c: g >= 0 gives max(a, min(a + g, b)), g < 0 gives
-// min(a, max(a + g, b)); e is added inside.
-inline int MedPlus(int a, int b, int c, int e)
-{
-  const int g = b - c, ae = a + e, ag = a + g + e, be = b + e;
-  const int rising = Max(ae, Min(ag, be)), falling = Min(ae, Max(ag, be));
-  return Select(g >= 0, rising, falling);
-}
-
-inline unsigned AbsDiff(unsigned x, unsigned y)
-{
-  const int d = int(x) - int(y), sign = d >> 31;
-  return static_cast<unsigned>((d ^ sign) - sign);
-}
-
-// ---------------------------------------------------------------------------
-// Layout of one block
-// ---------------------------------------------------------------------------
-struct S_Layout
-{
-  unsigned sampleBytes = 2;     // 1 or 2
-  unsigned distance = 1;        // D: the left neighbour is D samples back
-  unsigned escape = 24;         // E: unary codes of E or more zeros escape to a raw sample
-  std::uint64_t size = 0;       // unpacked bytes
-  std::uint64_t rowSamples = 2; // L > D: the neighbour above is L samples back
-  std::uint64_t bandSamples = 1;
-  std::uint64_t samples = 0; // size / sampleBytes
-  std::uint64_t bands = 0;
-
-  std::uint64_t BandBegin(std::uint64_t band) const { return band * bandSamples; }
-  std::uint64_t BandCount(std::uint64_t band) const { return std::min(bandSamples, samples - band * bandSamples); }
-  std::uint64_t TailBytes() const { return size - samples * sampleBytes; }
-  std::uint64_t DataOffset() const { return kHeaderBytes + bands * kDirectoryEntryBytes; }
+  unsigned k = 0;
+  unsigned weight = 0;
 };
+using ChoiceTable = S_Choice[kContexts];
 
-std::uint64_t DivideUp(std::uint64_t a, std::uint64_t b)
+inline std::uint8_t EncodeChoice(const S_Choice& choice)
 {
-  return a / b + (a % b != 0);
+  return static_cast<std::uint8_t>(choice.k | (choice.weight << 4));
 }
 
-// Where the neighbours of a band's samples lie; a band is coded on its own.
-struct S_Geometry
+// Smoothed row above minus the base, of the body sample that `up` points to
+// the neighbour above of (the caller knows that up - d and up + d exist).
+template <typename T>
+inline int Deviation(const std::uint8_t* up, std::ptrdiff_t j, std::ptrdiff_t d, int base)
 {
-  std::size_t d;
-  std::size_t l;
-  std::size_t headEnd; // samples before this have no row above in the band
-};
-
-S_Geometry GeometryOf(const S_Layout& layout, std::size_t count)
-{
-  const std::size_t d = layout.distance, l = static_cast<std::size_t>(layout.rowSamples);
-  return {d, l, std::min(count, l + d)};
+  const int b = int(Get<T>(up, j)), c = int(Get<T>(up, j - d)), e = int(Get<T>(up, j + d));
+  return ((c + 2 * b + e) >> 2) - base;
 }
 
-// ---------------------------------------------------------------------------
-// Residuals
-// ---------------------------------------------------------------------------
+// Bit length of a positive deviation (< 2^24) through the exponent of a
+// float, so that the loops below vectorise; 0 for deviations <= 0.
+inline unsigned ContextOf(int deviation)
+{
+  const int positive = deviation & ~(deviation >> 31);
+  const float f = static_cast<float>(2 * positive + 1);
+  return (__builtin_bit_cast(std::uint32_t, f) >> 23) - 127;
+}
+
+inline int Predict(int base, int deviation, unsigned weight)
+{
+  return base + ((int(weight) * deviation) >> 2);
+}
+
 template <typename T>
 struct S_Residual
 {
@@ -217,7 +95,6 @@ struct S_Residual
     const int e = static_cast<int>(wrapped) >> kShift;
     return (std::uint32_t(e) << 1) ^ std::uint32_t(e >> 31);
   }
-  static int Signed(unsigned zz) { return int(zz >> 1) ^ -int(zz & 1); }
   static unsigned Restore(unsigned zz, int prediction)
   {
     const int e = int(zz >> 1) ^ -int(zz & 1);
@@ -225,91 +102,69 @@ struct S_Residual
   }
 };
 
-// Prediction and context of sample i of a band (x points at the band's first sample).
-struct S_Neighbours
-{
-  int prediction;
-  unsigned context;
-};
-
+// Deviations and contexts of body samples [begin, end) of a band.
 template <typename T>
-inline S_Neighbours Body(const std::uint8_t* x, std::size_t i, const S_Geometry& g)
-{
-  const unsigned a = Get<T>(x, i - g.d), b = Get<T>(x, i - g.l), c = Get<T>(x, i - g.l - g.d),
-                 d = Get<T>(x, i - g.l + g.d);
-  return {Med(int(a), int(b), int(c)), BitLength(AbsDiff(b, c) + AbsDiff(d, b))};
-}
-
-template <typename T>
-inline S_Neighbours Head(const std::uint8_t* x, std::size_t i, const S_Geometry& g)
-{
-  return {i >= g.d ? int(Get<T>(x, i - g.d)) : 0, kHeadContext};
-}
-
-// Bit length of an activity (< 2^24) through the exponent of a float, so that
-// the loops below vectorise: the float of 2v + 1 has exponent BitLength(v).
-inline unsigned BitLengthByFloat(unsigned v)
-{
-  const float f = static_cast<float>(static_cast<int>(2 * v + 1));
-  return (__builtin_bit_cast(std::uint32_t, f) >> 23) - 127;
-}
-
-// Contexts of samples [begin, end) of a band: they depend on the row above only.
-template <typename T>
-void Contexts(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g,
-              std::uint32_t* __restrict context)
+void Contexts(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
+              std::int32_t* __restrict deviation, std::uint32_t* __restrict context)
 {
   const std::uint8_t* up = x + (begin - g.l) * sizeof(T);
   const std::ptrdiff_t d = std::ptrdiff_t(g.d), n = std::ptrdiff_t(end - begin);
   for (std::ptrdiff_t j = 0; j < n; ++j)
   {
-    const unsigned b = Get<T>(up, j), c = Get<T>(up, j - d), e = Get<T>(up, j + d);
-    context[j] = BitLengthByFloat(AbsDiff(b, c) + AbsDiff(e, b));
+    deviation[j] = Deviation<T>(up, j, d, base);
+    context[j] = ContextOf(deviation[j]);
   }
 }
 
-// Residuals and contexts of body samples [begin, end) of a band (encoder side).
+// Base level of a band: the median of samples spread over it, which is the
+// background of a camera image however many particles it shows.
 template <typename T>
-void Residuals(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g,
-               std::uint32_t* __restrict zz, std::uint32_t* __restrict context)
+int BaseLevel(const std::uint8_t* x, std::size_t count)
 {
-  const std::uint8_t* here = x + begin * sizeof(T);
-  const std::uint8_t* up = x + (begin - g.l) * sizeof(T);
-  const std::ptrdiff_t d = std::ptrdiff_t(g.d), n = std::ptrdiff_t(end - begin);
-  for (std::ptrdiff_t j = 0; j < n; ++j)
-  {
-    const unsigned a = Get<T>(here, j - d), b = Get<T>(up, j), c = Get<T>(up, j - d), e = Get<T>(up, j + d);
-    zz[j] = S_Residual<T>::ZigZag(Get<T>(here, j), Med(int(a), int(b), int(c)));
-    context[j] = BitLengthByFloat(AbsDiff(b, c) + AbsDiff(e, b));
-  }
+  if (count == 0)
+    return 0;
+  std::uint32_t values[kBaseSamples];
+  const std::size_t n = std::min(count, kBaseSamples);
+  for (std::size_t s = 0; s < n; ++s)
+    values[s] = Get<T>(x, std::ptrdiff_t(s * count / n));
+  std::nth_element(values, values + n / 2, values + n);
+  return int(values[n / 2]);
 }
 
 // ---------------------------------------------------------------------------
-// Choice of the Rice parameters from residual statistics
+// Choice of the Rice parameters and weights from residual statistics
 // ---------------------------------------------------------------------------
 struct S_Statistics
 {
   double count[kContexts] = {};
-  double sum[kContexts] = {};
+  double sum[kMaxWeight + 1][kContexts] = {}; // sum of zigzag residuals per weight
 
-  void Add(const S_Statistics& other)
-  {
-    for (unsigned c = 0; c < kContexts; ++c)
-    {
-      count[c] += other.count[c];
-      sum[c] += other.sum[c];
-    }
-  }
   // Cost model of a Rice code with parameter k: n (1 + k) + sum / 2^k bits.
   static double Cost(double n, double s, unsigned k) { return n * (1 + k) + s / double(std::uint64_t(1) << k); }
-  unsigned BestK(unsigned c, unsigned bits) const
+  unsigned BestK(double n, double s, unsigned bits) const
   {
-    if (count[c] == 0)
-      return std::min(bits - 1, c > 2 ? c - 2 : 0u);
     unsigned best = 0;
     for (unsigned k = 1; k < bits; ++k)
-      if (Cost(count[c], sum[c], k) < Cost(count[c], sum[c], best))
+      if (Cost(n, s, k) < Cost(n, s, best))
         best = k;
+    return best;
+  }
+  S_Choice Best(unsigned c, unsigned bits) const
+  {
+    if (count[c] == 0) // not seen in the sampled rows: a guess from the context alone
+      return {std::min(bits - 1, c > 3 ? c - 1 : 3u), c > bits / 2 ? kMaxWeight : 0u};
+    S_Choice best{BestK(count[c], sum[0][c], bits), 0};
+    double bestCost = Cost(count[c], sum[0][c], best.k);
+    for (unsigned w = 1; w <= kMaxWeight && c != kHeadContext; ++w)
+    {
+      const unsigned k = BestK(count[c], sum[w][c], bits);
+      const double cost = Cost(count[c], sum[w][c], k);
+      if (cost < bestCost)
+      {
+        bestCost = cost;
+        best = {k, w};
+      }
+    }
     return best;
   }
   double BestCost(unsigned bits) const
@@ -317,51 +172,59 @@ struct S_Statistics
     double total = 0;
     for (unsigned c = 0; c < kContexts; ++c)
       if (count[c] != 0)
-        total += Cost(count[c], sum[c], BestK(c, bits));
+      {
+        const S_Choice choice = Best(c, bits);
+        total += Cost(count[c], sum[choice.weight][c], choice.k);
+      }
     return total;
   }
 };
 
 template <typename T>
-void Gather(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, S_Statistics& stats)
+void Gather(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
+            S_Statistics& stats)
 {
   std::size_t i = begin;
   for (; i < std::min(end, g.headEnd); ++i)
   {
-    const auto n = Head<T>(x, i, g);
-    stats.count[n.context] += 1;
-    stats.sum[n.context] += S_Residual<T>::ZigZag(Get<T>(x, i), n.prediction);
+    stats.count[kHeadContext] += 1;
+    stats.sum[0][kHeadContext] += S_Residual<T>::ZigZag(Get<T>(x, i), base);
   }
-  std::uint32_t zz[kChunkSamples], context[kChunkSamples];
-  std::uint64_t count[2][kContexts] = {}, sum[2][kContexts] = {}; // two sets: shorter store-to-load chains
+  std::int32_t deviation[kChunkSamples];
+  std::uint32_t context[kChunkSamples];
+  std::uint64_t count[kContexts] = {}, sum[kMaxWeight + 1][kContexts] = {};
   for (; i < end; i += kChunkSamples)
   {
     const std::size_t n = std::min(kChunkSamples, end - i);
-    Residuals<T>(x, i, i + n, g, zz, context);
+    Contexts<T>(x, i, i + n, g, base, deviation, context);
+    const std::uint8_t* here = x + i * sizeof(T);
     for (std::size_t j = 0; j < n; ++j)
     {
-      count[j & 1][context[j]] += 1;
-      sum[j & 1][context[j]] += zz[j];
+      const unsigned value = Get<T>(here, std::ptrdiff_t(j)), c = context[j];
+      count[c] += 1;
+      for (unsigned w = 0; w <= kMaxWeight; ++w)
+        sum[w][c] += S_Residual<T>::ZigZag(value, Predict(base, deviation[j], w));
     }
   }
   for (unsigned c = 0; c < kContexts; ++c)
   {
-    stats.count[c] += double(count[0][c] + count[1][c]);
-    stats.sum[c] += double(sum[0][c] + sum[1][c]);
+    stats.count[c] += double(count[c]);
+    for (unsigned w = 0; w <= kMaxWeight; ++w)
+      stats.sum[w][c] += double(sum[w][c]);
   }
 }
 
 // Statistics of a band: its first row and every few rows after it.
 template <typename T>
-S_Statistics BandStatistics(const std::uint8_t* x, std::size_t count, const S_Geometry& g)
+S_Statistics BandStatistics(const std::uint8_t* x, std::size_t count, const S_Geometry& g, int base)
 {
   S_Statistics stats;
-  Gather<T>(x, 0, g.headEnd, g, stats);
+  Gather<T>(x, 0, g.headEnd, g, base, stats);
   for (std::size_t row = 1 + kStatsRowStep / 2; row * g.l < count; row += kStatsRowStep)
   {
     const std::size_t begin = std::max(row * g.l, g.headEnd), end = std::min(count, (row + 1) * g.l);
     if (begin < end)
-      Gather<T>(x, begin, end, g, stats);
+      Gather<T>(x, begin, end, g, base, stats);
   }
   return stats;
 }
@@ -405,63 +268,41 @@ private:
   unsigned m_count = 0;
 };
 
-IMX_ALWAYS_INLINE inline void PutSample(C_BitWriter& writer, unsigned zz, unsigned k, unsigned escape, unsigned bits)
+// The code of one sample: q zeros, a one and the k low bits of zz, or the
+// escape (E zeros, a one) and all bits of the sample; returns its length.
+IMX_ALWAYS_INLINE inline unsigned CodeOf(unsigned zz, unsigned k, unsigned escape, unsigned bits, std::uint64_t& code)
 {
   const unsigned q = zz >> k;
   if (q < escape)
-    writer.Put((std::uint64_t(1) | (std::uint64_t(zz & ((1u << k) - 1)) << 1)) << q, q + 1 + k);
-  else
-    writer.Put((std::uint64_t(1) | (std::uint64_t(zz) << 1)) << escape, escape + 1 + bits);
+  {
+    code = (std::uint64_t(1) | (std::uint64_t(zz & ((1u << k) - 1)) << 1)) << q;
+    return q + 1 + k;
+  }
+  code = (std::uint64_t(1) | (std::uint64_t(zz) << 1)) << escape;
+  return escape + 1 + bits;
 }
 
-struct S_BitReader
+IMX_ALWAYS_INLINE inline void PutSample(C_BitWriter& writer, unsigned zz, unsigned k, unsigned escape, unsigned bits)
 {
-  const std::uint8_t* data = nullptr;
-  std::size_t length = 0;
-  std::size_t next = 0; // next byte not yet in the buffer (may pass the end: then zeros are read)
-  std::uint64_t buffer = 0;
-  unsigned count = 0;
+  std::uint64_t code;
+  const unsigned length = CodeOf(zz, k, escape, bits, code);
+  writer.Put(code, length);
+}
 
-  template <bool Safe>
-  void Refill()
+// Two samples of one stream: one store when both codes fit a single Put.
+IMX_ALWAYS_INLINE inline void PutPair(C_BitWriter& writer, unsigned zz0, unsigned k0, unsigned zz1, unsigned k1,
+                                      unsigned escape, unsigned bits)
+{
+  std::uint64_t first, second;
+  const unsigned length0 = CodeOf(zz0, k0, escape, bits, first), length1 = CodeOf(zz1, k1, escape, bits, second);
+  if (length0 + length1 <= kMaxSymbolBits)
+    writer.Put(first | (second << length0), length0 + length1);
+  else
   {
-    std::uint64_t word;
-    if (!Safe)
-      word = Load64(data + next);
-    else
-    {
-      word = 0;
-      if (next < length)
-        std::memcpy(&word, data + next, std::min<std::size_t>(8, length - next));
-    }
-    buffer |= word << count;
-    next += (63 - count) >> 3;
-    count |= 56;
+    writer.Put(first, length0);
+    writer.Put(second, length1);
   }
-  template <bool Safe>
-  unsigned Take(unsigned k, unsigned escape, unsigned bits)
-  {
-    Refill<Safe>();
-    const unsigned q = static_cast<unsigned>(__builtin_ctzll(buffer | (std::uint64_t(1) << escape)));
-    unsigned zz, used;
-    if (q < escape)
-    {
-      zz = (q << k) | (static_cast<unsigned>(buffer >> (q + 1)) & ((1u << k) - 1));
-      used = q + 1 + k;
-    }
-    else
-    {
-      zz = static_cast<unsigned>(buffer >> (escape + 1)) & ((1u << bits) - 1);
-      used = escape + 1 + bits;
-    }
-    buffer >>= used;
-    count -= used;
-    return zz;
-  }
-  // A refill moves on at most 7 bytes and loads 8.
-  bool HasFastRoom(std::size_t symbols) const { return next + symbols * 7 + 8 <= length; }
-  std::uint64_t ConsumedBits() const { return std::uint64_t(next) * 8 - count; }
-};
+}
 
 // ---------------------------------------------------------------------------
 // Band coding
@@ -470,6 +311,33 @@ struct S_Scratch
 {
   std::vector<std::uint8_t> streams[kStreams - 1]; // all streams but the first
 };
+
+// Zigzag residuals and Rice parameters of samples [begin, end) of a band
+// (encoder side): the head against the base, the body against its prediction.
+template <typename T>
+void Residuals(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
+               const ChoiceTable& table, std::uint32_t* __restrict zz, std::uint32_t* __restrict k)
+{
+  std::size_t i = begin;
+  for (; i < std::min(end, g.headEnd); ++i)
+  {
+    zz[i - begin] = S_Residual<T>::ZigZag(Get<T>(x, i), base);
+    k[i - begin] = table[kHeadContext].k;
+  }
+  if (i == end)
+    return;
+  std::int32_t deviation[kChunkSamples];
+  std::uint32_t context[kChunkSamples];
+  Contexts<T>(x, i, end, g, base, deviation, context);
+  const std::uint8_t* here = x + i * sizeof(T);
+  const std::size_t from = i - begin, n = end - i;
+  for (std::size_t j = 0; j < n; ++j)
+  {
+    const S_Choice choice = table[context[j]];
+    zz[from + j] = S_Residual<T>::ZigZag(Get<T>(here, std::ptrdiff_t(j)), Predict(base, deviation[j], choice.weight));
+    k[from + j] = choice.k;
+  }
+}
 
 // Codes one band into `out` (at most `capacity` bytes, which is at least the
 // raw size + 1); returns the payload length.
@@ -491,10 +359,11 @@ std::size_t EncodeBand(const std::uint8_t* x, std::size_t count, const S_Layout&
   if (capacity < kCodedBandHeaderBytes + 16)
     return storeRaw();
 
-  const S_Statistics stats = BandStatistics<T>(x, count, g);
-  unsigned table[kContexts];
+  const int base = BaseLevel<T>(x, count);
+  const S_Statistics stats = BandStatistics<T>(x, count, g, base);
+  ChoiceTable table;
   for (unsigned c = 0; c < kContexts; ++c)
-    table[c] = stats.BestK(c, kBits);
+    table[c] = stats.Best(c, kBits);
 
   // The first stream is written in place (and watched against the capacity),
   // the others into scratch memory large enough for their worst case.
@@ -505,43 +374,39 @@ std::size_t EncodeBand(const std::uint8_t* x, std::size_t count, const S_Layout&
   C_BitWriter writers[kStreams] = {C_BitWriter(out + kCodedBandHeaderBytes), C_BitWriter(scratch.streams[0].data()),
                                    C_BitWriter(scratch.streams[1].data()), C_BitWriter(scratch.streams[2].data())};
   const std::size_t firstCapacity = capacity - kCodedBandHeaderBytes;
-  std::uint32_t zz[kChunkSamples], context[kChunkSamples];
+  std::uint32_t zz[kChunkSamples], k[kChunkSamples];
   constexpr std::size_t kWorstChunkBytes = (kChunkSamples / kStreams + 1) * kSymbolBytes + 8;
+  const auto put = [&](std::size_t j, C_BitWriter& writer) IMX_ALWAYS_INLINE
+  { PutSample(writer, zz[j], k[j], escape, kBits); };
   for (std::size_t begin = 0; begin < count; begin += kChunkSamples)
   {
     if (writers[0].Written() + kWorstChunkBytes > firstCapacity)
       return storeRaw(); // coding would not pay: the band is stored as it is
     const std::size_t end = std::min(count, begin + kChunkSamples);
-    std::size_t i = begin;
-    for (; i < std::min(end, g.headEnd); ++i)
+    Residuals<T>(x, begin, end, g, base, table, zz, k);
+    // Chunks start at multiples of the stream count, so sample j of a chunk
+    // goes to stream j % 4. Two streams at a time keep their writers in
+    // registers; a writer's chain of shifts is short enough for two to hide it.
+    const std::size_t n = end - begin;
+    for (unsigned first = 0; first < 2; ++first)
     {
-      const auto n = Head<T>(x, i, g);
-      PutSample(writers[i % kStreams], S_Residual<T>::ZigZag(Get<T>(x, i), n.prediction), table[n.context], escape,
-                kBits);
+      C_BitWriter even = writers[first], odd = writers[first + 2];
+      std::size_t j = first;
+      for (; j + 6 < n; j += 2 * kStreams)
+      {
+        PutPair(even, zz[j], k[j], zz[j + 4], k[j + 4], escape, kBits);
+        PutPair(odd, zz[j + 2], k[j + 2], zz[j + 6], k[j + 6], escape, kBits);
+      }
+      for (; j + 2 < n; j += kStreams)
+      {
+        put(j, even);
+        put(j + 2, odd);
+      }
+      if (j < n)
+        put(j, even);
+      writers[first] = even;
+      writers[first + 2] = odd;
     }
-    if (i == end)
-      continue;
-    Residuals<T>(x, i, end, g, zz, context);
-    const std::size_t from = i;
-    const auto put = [&](std::size_t j, C_BitWriter& writer) IMX_ALWAYS_INLINE
-    { PutSample(writer, zz[j - from], table[context[j - from]], escape, kBits); };
-    for (; i < end && i % kStreams != 0; ++i)
-      put(i, writers[i % kStreams]);
-    // Named copies of the writers stay in registers through the groups.
-    C_BitWriter w0 = writers[0], w1 = writers[1], w2 = writers[2], w3 = writers[3];
-    for (; i + kStreams <= end; i += kStreams)
-    {
-      put(i, w0);
-      put(i + 1, w1);
-      put(i + 2, w2);
-      put(i + 3, w3);
-    }
-    writers[0] = w0;
-    writers[1] = w1;
-    writers[2] = w2;
-    writers[3] = w3;
-    for (; i < end; ++i)
-      put(i, writers[i % kStreams]);
   }
   std::size_t lengths[kStreams], total = kCodedBandHeaderBytes;
   for (unsigned stream = 0; stream < kStreams; ++stream)
@@ -549,82 +414,48 @@ std::size_t EncodeBand(const std::uint8_t* x, std::size_t count, const S_Layout&
   if (total >= rawBytes + 1 || total > capacity)
     return storeRaw();
   out[0] = kBandCoded;
+  out[1] = static_cast<std::uint8_t>(base);
+  out[2] = static_cast<std::uint8_t>(base >> 8);
   for (unsigned c = 0; c < kContexts; ++c)
-    out[1 + c] = static_cast<std::uint8_t>(table[c]);
+    out[3 + c] = EncodeChoice(table[c]);
   std::size_t position = kCodedBandHeaderBytes + lengths[0];
   for (unsigned stream = 1; stream < kStreams; ++stream)
   {
-    Store32(out + 1 + kContexts + 4 * (stream - 1), static_cast<std::uint32_t>(lengths[stream - 1]));
+    Store32(out + 3 + kContexts + 4 * (stream - 1), static_cast<std::uint32_t>(lengths[stream - 1]));
     std::memcpy(out + position, scratch.streams[stream - 1].data(), lengths[stream]);
     position += lengths[stream];
   }
   return total;
 }
 
-// The hot loop: the bit streams are read through plain pointers (the caller
-// made sure of 8 readable bytes per refill); with D = 1 the left neighbour
-// stays in a register, which keeps a store-to-load round trip off the chain
-// from one sample to the next.
-struct S_FastReader
-{
-  const std::uint8_t* next;
-  std::uint64_t buffer;
-  unsigned count;
-
-  template <unsigned kEscapeBits, unsigned kBits>
-  IMX_ALWAYS_INLINE unsigned Take(unsigned k)
-  {
-    buffer |= Load64(next) << count;
-    next += (63 - count) >> 3;
-    count |= 56;
-    const unsigned q = static_cast<unsigned>(__builtin_ctzll(buffer | (std::uint64_t(1) << kEscapeBits)));
-    unsigned zz, used;
-    if (q < kEscapeBits)
-    {
-      zz = (q << k) | (static_cast<unsigned>(buffer >> (q + 1)) & ((1u << k) - 1));
-      used = q + 1 + k;
-    }
-    else
-    {
-      zz = static_cast<unsigned>(buffer >> (kEscapeBits + 1)) & ((1u << kBits) - 1);
-      used = kEscapeBits + 1 + kBits;
-    }
-    buffer >>= used;
-    count -= used;
-    return zz;
-  }
-};
-
-template <typename T, bool kLeftInRegister>
-void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, const unsigned* table,
-                S_BitReader* readers)
+// Decodes body samples [begin, end) of a band, a whole number of stream
+// groups no longer than L - D, so that the row above them is complete: the
+// contexts and deviations of the whole stretch first, then the bit streams,
+// then the samples.
+template <typename T>
+void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
+                const ChoiceTable& table, S_BitReader* readers)
 {
   constexpr unsigned kBits = 8 * sizeof(T);
-  // The contexts of the chunk come from the row above, all decoded already
-  // (the chunk is no longer than L - D), in one vectorised pass.
-  std::uint32_t context[kChunkSamples];
-  Contexts<T>(x, begin, end, g, context);
+  std::int32_t deviation[kChunkSamples];
+  std::uint32_t context[kChunkSamples], zz[kChunkSamples], weight[kChunkSamples];
+  Contexts<T>(x, begin, end, g, base, deviation, context);
   S_FastReader fast[kStreams];
   for (unsigned stream = 0; stream < kStreams; ++stream)
     fast[stream] = {readers[stream].data + readers[stream].next, readers[stream].buffer, readers[stream].count};
-  const std::size_t d = kLeftInRegister ? 1 : g.d, l = g.l;
-  unsigned left = Get<T>(x, std::ptrdiff_t(begin - d));
-  const auto decode = [&](std::size_t i, S_FastReader& reader) IMX_ALWAYS_INLINE
+  const auto take = [&](std::size_t j, S_FastReader& reader) IMX_ALWAYS_INLINE
   {
-    const unsigned a = kLeftInRegister ? left : Get<T>(x, std::ptrdiff_t(i - d));
-    const unsigned b = Get<T>(x, std::ptrdiff_t(i - l)), c = Get<T>(x, std::ptrdiff_t(i - l - d));
-    const unsigned zz = reader.template Take<kEscape<T>, kBits>(table[context[i - begin]]);
-    left = unsigned(MedPlus(int(a), int(b), int(c), S_Residual<T>::Signed(zz))) & ((1u << kBits) - 1);
-    Put<T>(x, std::ptrdiff_t(i), left);
+    const S_Choice choice = table[context[j]];
+    zz[j] = reader.template Take<kEscape<T>, kBits>(choice.k);
+    weight[j] = choice.weight;
   };
-  // Whole groups only (begin and end are multiples of the stream count), so
-  // that every reader is named statically and stays in registers.
-  for (std::size_t i = begin; i < end; i += kStreams)
+  const std::size_t n = end - begin;
+  for (std::size_t j = 0; j < n; j += kStreams)
   {
-    decode(i, fast[0]);
-    decode(i + 1, fast[1]);
-    decode(i + 2, fast[2]);
-    decode(i + 3, fast[3]);
+    take(j, fast[0]);
+    take(j + 1, fast[1]);
+    take(j + 2, fast[2]);
+    take(j + 3, fast[3]);
   }
   for (unsigned stream = 0; stream < kStreams; ++stream)
   {
@@ -632,18 +463,48 @@ void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geo
     readers[stream].buffer = fast[stream].buffer;
     readers[stream].count = fast[stream].count;
   }
+  std::uint8_t* here = x + begin * sizeof(T);
+  for (std::size_t j = 0; j < n; ++j)
+    Put<T>(here, j, S_Residual<T>::Restore(zz[j], Predict(base, deviation[j], weight[j])));
 }
 
+// Any samples [begin, end) of a band, one at a time, with checked reads.
 template <typename T>
-void DecodeSafe(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, const unsigned* table,
-                S_BitReader* readers)
+void DecodeSafe(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
+                const ChoiceTable& table, S_BitReader* readers)
 {
+  constexpr unsigned kBits = 8 * sizeof(T);
   for (std::size_t i = begin; i < end; ++i)
   {
-    const auto n = i < g.headEnd ? Head<T>(x, i, g) : Body<T>(x, i, g);
-    const unsigned zz = readers[i % kStreams].Take<true>(table[n.context], kEscape<T>, 8 * sizeof(T));
-    Put<T>(x, std::ptrdiff_t(i), S_Residual<T>::Restore(zz, n.prediction));
+    int prediction = base;
+    S_Choice choice = table[kHeadContext];
+    if (i >= g.headEnd)
+    {
+      const int deviation = Deviation<T>(x + (i - g.l) * sizeof(T), 0, std::ptrdiff_t(g.d), base);
+      choice = table[ContextOf(deviation)];
+      prediction = Predict(base, deviation, choice.weight);
+    }
+    const unsigned zz = readers[i % kStreams].Take<true>(choice.k, kEscape<T>, kBits);
+    Put<T>(x, i, S_Residual<T>::Restore(zz, prediction));
   }
+}
+
+// Reads a coded band's base and choices; false when they are out of range.
+template <typename T>
+bool ReadChoices(const std::uint8_t* in, int& base, ChoiceTable& table)
+{
+  constexpr unsigned kBits = 8 * sizeof(T);
+  base = in[1] | (in[2] << 8);
+  if (base >= (1 << kBits))
+    return false;
+  for (unsigned c = 0; c < kContexts; ++c)
+  {
+    const unsigned k = in[3 + c] & 15u, weight = in[3 + c] >> 4;
+    if (k >= kBits || weight > kMaxWeight)
+      return false;
+    table[c] = {k, weight};
+  }
+  return true;
 }
 
 template <typename T>
@@ -661,32 +522,27 @@ int DecodeBand(const std::uint8_t* in, std::size_t length, std::uint8_t* x, std:
   }
   if (in[0] != kBandCoded || length < kCodedBandHeaderBytes)
     return ErrorCorrupt;
-  constexpr unsigned kBits = 8 * sizeof(T);
-  unsigned table[kContexts];
-  for (unsigned c = 0; c < kContexts; ++c)
-  {
-    table[c] = in[1 + c];
-    if (table[c] >= kBits)
-      return ErrorCorrupt;
-  }
+  int base = 0;
+  ChoiceTable table;
+  if (!ReadChoices<T>(in, base, table))
+    return ErrorCorrupt;
   S_BitReader readers[kStreams];
   std::size_t position = kCodedBandHeaderBytes;
   for (unsigned stream = 0; stream < kStreams; ++stream)
   {
-    const std::size_t streamBytes = stream + 1 < kStreams ? Load32(in + 1 + kContexts + 4 * stream) : length - position;
+    const std::size_t streamBytes = stream + 1 < kStreams ? Load32(in + 3 + kContexts + 4 * stream) : length - position;
     if (streamBytes > length - position)
       return ErrorCorrupt;
     readers[stream] = S_BitReader{in + position, streamBytes};
     position += streamBytes;
   }
   const S_Geometry g = GeometryOf(layout, count);
-  DecodeSafe<T>(x, 0, g.headEnd, g, table, readers);
   // Fast chunks: whole groups of samples, no longer than L - D, so that the
   // row above them is complete; the few samples around them go the safe way.
   const std::size_t chunk = std::min(kChunkSamples, g.l - g.d) / kStreams * kStreams;
   constexpr std::size_t kSymbolsPerStream = kChunkSamples / kStreams;
   std::size_t begin = std::min(count, DivideUp(g.headEnd, kStreams) * kStreams);
-  DecodeSafe<T>(x, g.headEnd, begin, g, table, readers);
+  DecodeSafe<T>(x, 0, begin, g, base, table, readers);
   while (begin < count)
   {
     const std::size_t end = std::min(count, begin + std::max<std::size_t>(chunk, kStreams));
@@ -695,14 +551,11 @@ int DecodeBand(const std::uint8_t* in, std::size_t length, std::uint8_t* x, std:
     for (const S_BitReader& reader : readers)
       fast = fast && reader.HasFastRoom(kSymbolsPerStream);
     if (!fast)
-      DecodeSafe<T>(x, begin, end, g, table, readers);
+      DecodeSafe<T>(x, begin, end, g, base, table, readers);
     else
     {
-      if (g.d == 1)
-        DecodeFast<T, true>(x, begin, groupsEnd, g, table, readers);
-      else
-        DecodeFast<T, false>(x, begin, groupsEnd, g, table, readers);
-      DecodeSafe<T>(x, groupsEnd, end, g, table, readers);
+      DecodeFast<T>(x, begin, groupsEnd, g, base, table, readers);
+      DecodeSafe<T>(x, groupsEnd, end, g, base, table, readers);
     }
     begin = end;
   }
@@ -749,6 +602,7 @@ double EstimateBitsPerByte(const std::uint8_t* data, const S_Layout& layout)
     return 0;
   const S_Geometry g = GeometryOf(layout, static_cast<std::size_t>(layout.samples));
   S_Statistics stats;
+  const int base = BaseLevel<T>(data, static_cast<std::size_t>(layout.samples));
   std::size_t used = 0;
   const std::uint64_t rows = layout.samples / layout.rowSamples;
   constexpr unsigned kStripes = 6;
@@ -756,7 +610,7 @@ double EstimateBitsPerByte(const std::uint8_t* data, const S_Layout& layout)
   if (rows < 3)
   {
     const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(layout.samples, 16384));
-    Gather<T>(data, 0, end, g, stats);
+    Gather<T>(data, 0, end, g, base, stats);
     used = end;
   }
   else
@@ -768,7 +622,7 @@ double EstimateBitsPerByte(const std::uint8_t* data, const S_Layout& layout)
           std::min<std::uint64_t>({layout.samples, begin + kStripeSamples, (row + 1) * layout.rowSamples}));
       if (begin < end)
       {
-        Gather<T>(data, begin, end, g, stats);
+        Gather<T>(data, begin, end, g, base, stats);
         used += end - begin;
       }
     }
@@ -844,8 +698,9 @@ int ReadHeader(const std::uint8_t* in, std::uint64_t available, std::uint64_t ex
     return available >= 3 && std::memcmp(in, kMagic, 3) != 0 ? ErrorNotImx : ErrorTruncated;
   if (std::memcmp(in, kMagic, 3) != 0)
     return ErrorNotImx;
-  if (in[3] != kVersion || in[6] != kStreams)
+  if ((in[3] != kVersion && in[3] != kVersion1) || in[6] != kStreams)
     return ErrorVersion;
+  layout.version = in[3];
   layout.sampleBytes = in[4];
   if (layout.sampleBytes == 1 || layout.sampleBytes == 2)
     if (in[7] != EscapeFor(layout.sampleBytes))
@@ -1013,8 +868,11 @@ int Unpack(const void* source, std::uint64_t sourceSize, void* destination, std:
                 const std::size_t length = static_cast<std::size_t>(offsets[band + 1] - offsets[band]);
                 const std::size_t count = static_cast<std::size_t>(layout.BandCount(band));
                 std::uint8_t* x = out + band * bandBytes;
-                results[band] = layout.sampleBytes == 1 ? DecodeBand<std::uint8_t>(packed, length, x, count, layout)
-                                                        : DecodeBand<std::uint16_t>(packed, length, x, count, layout);
+                if (layout.version == kVersion1)
+                  results[band] = DecodeBandVersion1(packed, length, x, count, layout);
+                else
+                  results[band] = layout.sampleBytes == 1 ? DecodeBand<std::uint8_t>(packed, length, x, count, layout)
+                                                          : DecodeBand<std::uint16_t>(packed, length, x, count, layout);
               });
   for (const int result : results)
     if (result != ErrorNone)

@@ -1,11 +1,11 @@
 #pragma once
 
 // The IMX format: a lossless codec for camera images (layout in
-// docs/IMX-codec.md). Samples of 8 or 16 bits are predicted from their
-// neighbours (median edge detector), the residuals are Rice coded with a
-// parameter chosen per context from the row above, in two interleaved bit
-// streams per band of rows. Bands are independent, so they can be coded and
-// decoded on several threads; the packed bytes never depend on the thread count.
+// docs/IMX-codec.md). Samples of 8 or 16 bits are predicted from the band's
+// base level and the row above, the residuals are Rice coded with a parameter
+// chosen per context from the row above, in four interleaved bit streams per
+// band of rows. Bands are independent, so they can be coded and decoded on
+// several threads; the packed bytes never depend on the thread count.
 
 #include <cstdint>
 
