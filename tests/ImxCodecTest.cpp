@@ -7,6 +7,7 @@
 #include "../bench/ParticleData.h"
 
 #include <gtest/gtest.h>
+#include <libdeflate.h>
 
 #include <cstring>
 #include <fstream>
@@ -154,7 +155,7 @@ TEST(ImxCodec, RandomDataStaysWithinTheBound)
     const Bytes data = RandomBytes(size, 99);
     const Bytes packed = Packed(data, 512, true);
     EXPECT_LE(packed.size(), Imx::MaxPackedSize(size));
-    EXPECT_LE(packed.size(), size + 24 + 5 * (size / 131072 + 1));
+    EXPECT_LE(packed.size(), size + 24 + 9 * (size / 131072 + 1));
     ExpectRoundTrip(data, 512);
   }
   EXPECT_EQ(Imx::MaxPackedSize(0), 24u);
@@ -258,7 +259,7 @@ TEST(ImxCodec, SurvivesBitFlipsAndTruncationsOfManyBands)
         EXPECT_LE(consumed, damaged.size());
       }
     }
-    EXPECT_GT(refused, 400); // most flips break the exact stream lengths
+    EXPECT_EQ(refused, 600); // every band carries a CRC of the header and its payload
     for (std::size_t length = 0; length < packed.size(); length += 97)
     {
       std::uint64_t consumed = 0;
@@ -319,7 +320,9 @@ TEST(ImxCodec, ReadsBlocksOfVersionOne)
       damaged[bit / 8] ^= std::uint8_t(1u << (bit % 8));
       std::uint64_t consumed = 0;
       if (Imx::Unpack(damaged.data(), damaged.size(), out.data(), out.size(), consumed, false) == 0)
+      {
         EXPECT_LE(consumed, damaged.size());
+      }
     }
   }
 }
@@ -338,12 +341,39 @@ TEST(ImxCodec, NewBlocksAreVersionTwoAndUnknownVersionsAreRefused)
   }
 }
 
+// A block of one band: the header, one directory entry (length, CRC), the payload.
+constexpr std::size_t kSingleBandPayload = 24 + 8;
+
+// Writes the CRC of a single-band block again after its payload was changed.
+void Reseal(Bytes& packed)
+{
+  const std::uint32_t crc = libdeflate_crc32(libdeflate_crc32(0, packed.data(), 24), packed.data() + kSingleBandPayload,
+                                             packed.size() - kSingleBandPayload);
+  std::memcpy(packed.data() + 28, &crc, 4);
+}
+
+TEST(ImxCodec, RefusesADamagedBandByItsChecksum)
+{
+  const Bytes data = ParticleBytes(64, 48);
+  Bytes packed = Packed(data, 64);
+  Bytes out(data.size());
+  std::uint64_t consumed = 0;
+  Bytes resealed = packed;
+  Reseal(resealed);
+  ASSERT_TRUE(resealed == packed); // the CRC covers exactly the header and the payload
+  packed[packed.size() - 1] ^= 0x10;
+  EXPECT_STREQ(Imx::ErrorText(UnpackInto(packed, out, consumed)), "IMX: the packed data are corrupt.");
+  packed[packed.size() - 1] ^= 0x10;
+  packed[16] ^= 1; // the row length: a valid header, but not the one the band was coded with
+  EXPECT_STREQ(Imx::ErrorText(UnpackInto(packed, out, consumed)), "IMX: the packed data are corrupt.");
+}
+
 // A coded band starts with its mode, base level and one byte per context
 // (Rice parameter in the low four bits, weight above); values a writer
-// cannot produce are refused, not decoded.
+// cannot produce are refused, not decoded, even when the CRC fits them.
 TEST(ImxCodec, RefusesBandParametersOutOfRange)
 {
-  constexpr std::size_t kBand = 24 + 4; // one band: its payload follows the directory entry
+  constexpr std::size_t kBand = kSingleBandPayload;
   struct S_Case
   {
     const char* what;
@@ -366,6 +396,7 @@ TEST(ImxCodec, RefusesBandParametersOutOfRange)
     ASSERT_EQ(packed[4], c.eightBit ? 1 : 2);
     ASSERT_EQ(packed[kBand], 1); // coded
     packed[c.offset] = c.value;
+    Reseal(packed);
     Bytes out(data.size());
     std::uint64_t consumed = 0;
     EXPECT_STREQ(Imx::ErrorText(UnpackInto(packed, out, consumed)), "IMX: the packed data are corrupt.");

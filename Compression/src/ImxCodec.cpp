@@ -1,5 +1,7 @@
 #include "ImxCommon.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -679,6 +681,18 @@ void ForEachBand(std::uint64_t bands, bool parallel, Work work)
     helper.join();
 }
 
+// Every band's directory entry holds the CRC-32 of the block header and the
+// band's payload: a damaged band (or header) is refused, never decoded into
+// plausible but wrong pixels.
+std::uint32_t HeaderChecksum(const std::uint8_t* header)
+{
+  return libdeflate_crc32(0, header, kHeaderBytes);
+}
+std::uint32_t PayloadChecksum(std::uint32_t headerChecksum, const std::uint8_t* payload, std::size_t length)
+{
+  return libdeflate_crc32(headerChecksum, payload, length);
+}
+
 void WriteHeader(const S_Layout& layout, std::uint8_t* out)
 {
   std::memcpy(out, kMagic, 3);
@@ -719,7 +733,7 @@ int ReadHeader(const std::uint8_t* in, std::uint64_t available, std::uint64_t ex
   layout.samples = layout.size / layout.sampleBytes;
   layout.bands = DivideUp(layout.samples, layout.bandSamples);
   // Every band takes at least one byte, so the directory alone proves the count.
-  if (layout.bands > (available - kHeaderBytes) / (kDirectoryEntryBytes + 1))
+  if (layout.bands > (available - kHeaderBytes) / (layout.DirectoryEntryBytes() + 1))
     return ErrorTruncated;
   return ErrorNone;
 }
@@ -781,6 +795,8 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
   const std::uint64_t bands = layout.bands;
   const std::size_t bandBytes = static_cast<std::size_t>(layout.bandSamples * layout.sampleBytes);
   std::vector<std::uint64_t> lengths(bands);
+  std::vector<std::uint32_t> checksums(bands);
+  const std::uint32_t headerChecksum = HeaderChecksum(out);
   const bool threaded = options.parallel && bands > 1;
   std::uint64_t position = layout.DataOffset();
   const auto encode = [&](std::uint64_t band, S_Scratch& scratch, std::uint8_t* region)
@@ -790,6 +806,7 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
     const std::size_t capacity = count * layout.sampleBytes + 1;
     lengths[band] = layout.sampleBytes == 1 ? EncodeBand<std::uint8_t>(x, count, layout, region, capacity, scratch)
                                             : EncodeBand<std::uint16_t>(x, count, layout, region, capacity, scratch);
+    checksums[band] = PayloadChecksum(headerChecksum, region, lengths[band]);
   };
   // A band's region holds its raw size + 1; the coder keeps its 8-byte
   // stores inside it and falls back to the raw band when coding does not pay.
@@ -818,7 +835,9 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
   {
     if (threaded && position != worstOffset(band))
       std::memmove(out + position, out + worstOffset(band), lengths[band]);
-    Store32(out + kHeaderBytes + band * kDirectoryEntryBytes, static_cast<std::uint32_t>(lengths[band]));
+    std::uint8_t* entry = out + kHeaderBytes + band * kDirectoryEntryBytes;
+    Store32(entry, static_cast<std::uint32_t>(lengths[band]));
+    Store32(entry + 4, checksums[band]);
     position += lengths[band];
   }
   const std::uint64_t tail = layout.TailBytes();
@@ -850,7 +869,7 @@ int Unpack(const void* source, std::uint64_t sourceSize, void* destination, std:
   for (std::uint64_t band = 0; band < bands; ++band)
   {
     offsets[band] = position;
-    position += Load32(in + kHeaderBytes + band * kDirectoryEntryBytes);
+    position += Load32(in + kHeaderBytes + band * layout.DirectoryEntryBytes());
     if (position > sourceSize)
       return ErrorTruncated;
   }
@@ -860,6 +879,7 @@ int Unpack(const void* source, std::uint64_t sourceSize, void* destination, std:
     return ErrorTruncated;
 
   const std::size_t bandBytes = static_cast<std::size_t>(layout.bandSamples * layout.sampleBytes);
+  const std::uint32_t headerChecksum = HeaderChecksum(in);
   std::vector<int> results(bands, ErrorNone);
   ForEachBand(bands, parallel,
               [&](std::uint64_t band, S_Scratch&)
@@ -870,6 +890,9 @@ int Unpack(const void* source, std::uint64_t sourceSize, void* destination, std:
                 std::uint8_t* x = out + band * bandBytes;
                 if (layout.version == kVersion1)
                   results[band] = DecodeBandVersion1(packed, length, x, count, layout);
+                else if (PayloadChecksum(headerChecksum, packed, length) !=
+                         Load32(in + kHeaderBytes + band * kDirectoryEntryBytes + 4))
+                  results[band] = ErrorCorrupt;
                 else
                   results[band] = layout.sampleBytes == 1 ? DecodeBand<std::uint8_t>(packed, length, x, count, layout)
                                                           : DecodeBand<std::uint16_t>(packed, length, x, count, layout);

@@ -25,8 +25,9 @@ namespace Imx
 namespace Detail
 {
 constexpr std::size_t kHeaderBytes = 24;
-constexpr std::size_t kDirectoryEntryBytes = 4;
-constexpr std::uint8_t kStreams = 4; // sample i of a band goes to stream i % 4
+constexpr std::size_t kDirectoryEntryBytes = 8;         // payload length, checksum
+constexpr std::size_t kVersion1DirectoryEntryBytes = 4; // payload length
+constexpr std::uint8_t kStreams = 4;                    // sample i of a band goes to stream i % 4
 constexpr std::uint8_t kBandRaw = 0;
 constexpr std::uint8_t kBandCoded = 1;
 constexpr unsigned kMaxEscape = 24;
@@ -109,7 +110,8 @@ struct S_Layout
   std::uint64_t BandBegin(std::uint64_t band) const { return band * bandSamples; }
   std::uint64_t BandCount(std::uint64_t band) const { return std::min(bandSamples, samples - band * bandSamples); }
   std::uint64_t TailBytes() const { return size - samples * sampleBytes; }
-  std::uint64_t DataOffset() const { return kHeaderBytes + bands * kDirectoryEntryBytes; }
+  std::size_t DirectoryEntryBytes() const { return version == 1 ? kVersion1DirectoryEntryBytes : kDirectoryEntryBytes; }
+  std::uint64_t DataOffset() const { return kHeaderBytes + bands * DirectoryEntryBytes(); }
 };
 
 inline std::uint64_t DivideUp(std::uint64_t a, std::uint64_t b)
