@@ -11,6 +11,14 @@ if(BUFFER_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(BUFFER_TSAN)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "BUFFER_TSAN needs Clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # Libraries export only what carries their export macro.
 function(buffer_hide_symbols target)
   set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
