@@ -3,8 +3,8 @@
 # the formatting, then builds with warnings as errors and runs every test
 # twice: with GCC (benchmarks and example built too) and with Clang 14 under
 # AddressSanitizer + UndefinedBehaviorSanitizer (leak detection on, the
-# example run too), and the thread test under ThreadSanitizer; finally builds an outside project against the installed
-# package. Uses ccache when installed. Prints each stage's time at the end.
+# example run too), and the thread test under ThreadSanitizer in a build of
+# its own; finally builds an outside project against the installed package. Uses ccache when installed. Prints each stage's time at the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
