@@ -11,6 +11,14 @@ if(BUFFER_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(BUFFER_TSAN)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "BUFFER_TSAN needs Clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # Libraries export only what carries their export macro. Calls inside a
 # library bind to its own definitions: nobody interposes our exported
 # functions, and GCC would otherwise neither inline nor call them directly

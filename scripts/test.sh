@@ -3,8 +3,8 @@
 # the formatting, then builds with warnings as errors and runs every test
 # twice: with GCC (benchmarks and example built too) and with Clang 14 under
 # AddressSanitizer + UndefinedBehaviorSanitizer (leak detection on, the
-# example run too); finally builds an outside project against the installed
-# package. Uses ccache when installed. Prints each stage's time at the end.
+# example run too), and the thread test under ThreadSanitizer in a build of
+# its own; finally builds an outside project against the installed package. Uses ccache when installed. Prints each stage's time at the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -56,6 +56,12 @@ stage "clang asan+ubsan tests"
 env "${sanitizer_env[@]}" ctest --test-dir build-asan -L suite --output-on-failure --parallel "$jobs"
 echo "example program under the sanitizers"
 env "${sanitizer_env[@]}" ./build-asan/examples/BufferExample >/dev/null
+
+# The libraries and the thread test alone, under ThreadSanitizer.
+stage "clang tsan build (build-tsan)"
+CC=clang CXX=clang++ bash scripts/build.sh build-tsan -DBUFFER_WERROR=ON -DBUFFER_TSAN=ON "${launcher[@]}"
+stage "clang tsan thread test"
+env TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L threads --output-on-failure
 
 stage "installed package"
 bash scripts/check-package.sh build

@@ -3,6 +3,8 @@
 #include "Buffer2File.IM7/IM7Header.h"
 
 #include <BufferApi/C_BufferAttributes.h>
+#include <BufferApi/C_FrameAttributes.h>
+#include <BufferApi/C_ScaleFactory.h>
 #include <BufferApi/I_FrameImage.h>
 #include <BufferApi/I_FrameProfile.h>
 
@@ -153,6 +155,36 @@ TEST(IM7Layout, FramesToStoreEndAtTheFirstFrameThatDiffers)
   auto extra = MakeImages(DT_UInt16, 4, 3, 1, 2, false);
   extra->GetFrame(1)->CreateComponent("TS:Extra", DT_Float);
   EXPECT_EQ(Get<std::int32_t>(Write(*extra), 20), 1);
+}
+
+//! A frame behind the stored ones, of another size, with a typed scalar
+//! of a scale of its own: nothing of it may reach the file.
+TEST(IM7Layout, FramesLeftOutLeaveNothingBehind)
+{
+  auto buffer = MakeImages(DT_UInt16, 4, 3, 1, 2, false);
+  I_Frame* left = buffer->AddImageFrame(5, 3, 1, DT_UInt16);
+  C_FrameAttributes(left).SetString("Note", "left out");
+  C_FrameAttributes(buffer->GetFrame(1)).SetString("Note", "kept");
+  for (unsigned f = 0; f < 3; ++f)
+  {
+    I_Frame* frame = buffer->GetFrame(f);
+    const int ts = static_cast<int>(frame->CreateComponent("TS:T", DT_Float));
+    frame->SetValue(ts, 3, 2, 0, 10.0 + f);
+    if (f == 2)
+      frame->SetComponentScale(ts, C_ScaleFactory::GetInstance().CreateLinearScale(2, 0, "mm", "other"));
+  }
+  const Bytes file = Write(*buffer);
+  EXPECT_EQ(TrailerPosition(file, 6), 0u) << "the stored frames share one component scale";
+  const ReadResult read = Read(file);
+  ASSERT_EQ(read.buffer->GetNumberOfFrames(), 2u);
+  EXPECT_EQ(C_FrameAttributes(read.buffer->GetFrame(1)).GetString("Note"), "kept");
+  EXPECT_EQ(read.buffer->FindAttribute("Note2"), nullptr);
+  EXPECT_EQ(read.buffer->FindAttribute("FrameScaleX2"), nullptr);
+  for (unsigned f = 0; f < 2; ++f)
+  {
+    const I_Frame* frame = read.buffer->GetFrame(f);
+    EXPECT_EQ(frame->GetValue(frame->GetComponentIndex("TS:T"), 3, 2, 0), 10.0 + f);
+  }
 }
 
 TEST(IM7Layout, RequestedPackTypesMapToTheHeader)

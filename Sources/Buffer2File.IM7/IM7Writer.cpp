@@ -326,11 +326,13 @@ void WriteOptionalBlocks(const I_Buffer& buffer, std::FILE* file, const Layout& 
     return;
   const IM7::TrailerSlot slot = l.headerPackType == 0 ? IM7::kUnpackedTypedScalars : IM7::kPackedTypedScalars;
   trailer.positions[slot] = Position(file);
-  WriteTypedScalars(&buffer, file, l.dataPackType);
-  if (HasComponentScales(&buffer))
+  // Records and scales of the stored frames only: the reader fills the
+  // frames the header names, and a frame left out may differ in size.
+  WriteTypedScalars(&buffer, file, l.dataPackType, l.frames);
+  if (HasComponentScales(&buffer, l.frames))
   {
     trailer.positions[IM7::kComponentScales] = Position(file);
-    WriteComponentScales(&buffer, file);
+    WriteComponentScales(&buffer, file, l.frames);
   }
 }
 } // namespace
@@ -371,7 +373,9 @@ void WriteIM7(const I_Buffer* buffer, std::FILE* file, unsigned int requestedPac
 
   IM7::Trailer trailer;
   trailer.positions[IM7::kExtendedHeader] = Position(file);
-  WriteExtendedHeader(buffer, file, false);
+  // Tags of frames behind the stored ones would come back as buffer
+  // attributes named after a frame the file does not hold.
+  WriteExtendedHeader(buffer, file, false, layout.frames);
   WriteOptionalBlocks(*buffer, file, layout, trailer);
 
   const auto bytes = trailer.ToBytes();

@@ -84,6 +84,9 @@ private:
   Geometry DecideGeometry(bool vectorFile) const;
   void CreateFrames(const Geometry& g) const;
   void SetScales() const;
+  //! The unpacked size of the data block; raises when the rest of the file
+  //! can't hold it.
+  std::uint64_t CheckedBlockBytes(const Geometry& g) const;
   void ReadDataBlock(const Geometry& g) const;
   void ReplaceOverlayCommas() const;
 
@@ -239,7 +242,7 @@ void C_LegacyReader::SetScales() const
   }
 }
 
-void C_LegacyReader::ReadDataBlock(const Geometry& g) const
+std::uint64_t C_LegacyReader::CheckedBlockBytes(const Geometry& g) const
 {
   const unsigned stacks = g.format.planes + g.extra;
   const std::uint64_t planeBytes = IM7::SaturatedProduct({g.width, g.height, g.format.bytesPerElement});
@@ -254,6 +257,14 @@ void C_LegacyReader::ReadDataBlock(const Geometry& g) const
                   << blockBytes
                   << (g.packType == 0 ? " bytes, file has " : " bytes, more than the packed bytes can hold: ") << left
                   << ".");
+  return blockBytes;
+}
+
+void C_LegacyReader::ReadDataBlock(const Geometry& g) const
+{
+  const unsigned stacks = g.format.planes + g.extra;
+  const std::uint64_t planeBytes = IM7::SaturatedProduct({g.width, g.height, g.format.bytesPerElement});
+  const std::uint64_t blockBytes = CheckedBlockBytes(g);
   std::unique_ptr<unsigned char[]> block(
       blockBytes <= std::numeric_limits<std::size_t>::max() ? new (std::nothrow) unsigned char[blockBytes] : nullptr);
   if (!block)
@@ -282,6 +293,8 @@ void C_LegacyReader::Read(bool vectorFile, bool convertByteToWord)
   ReadHeader();
   SetTexts();
   const Geometry geometry = DecideGeometry(vectorFile);
+  // Before the frames take their memory: the header's sizes must fit the file.
+  CheckedBlockBytes(geometry);
   CreateFrames(geometry);
   SetScales();
   ReadDataBlock(geometry);
