@@ -129,7 +129,7 @@ inline std::vector<std::size_t> TagHeads(const std::uint8_t* data, std::size_t s
     return heads;
   std::uint64_t at = Slot(data, size, 0);
   const std::size_t end = size - kTrailer;
-  while (at >= kHeader && at + 8 <= end && heads.size() < 4096)
+  while (at >= kHeader && at < end && end - at >= 8 && heads.size() < 4096)
   {
     heads.push_back(static_cast<std::size_t>(at));
     const std::uint32_t type = Get32(data + at);

@@ -185,7 +185,7 @@ struct VectorKind
 constexpr VectorKind kVectorKinds[] = {{1, false, 4, false}, {2, false, 1, false}, {3, false, 4, true},
                                        {4, true, 1, false},  {5, true, 4, true},   {6, true, 4, false}};
 
-std::unique_ptr<I_Buffer> Vectors(const VectorKind& kind, unsigned frames)
+std::unique_ptr<I_Buffer> Vectors(const VectorKind& kind, unsigned frames, unsigned gridY = 16)
 {
   std::unique_ptr<I_Buffer> buffer(CreateBuffer());
   for (unsigned f = 0; f < frames; ++f)
@@ -196,7 +196,7 @@ std::unique_ptr<I_Buffer> Vectors(const VectorKind& kind, unsigned frames)
             : static_cast<I_FrameVector*>(buffer->AddVectorFrame2C(4, 3, 1, kind.choices, DT_Float, 8));
     if (kind.peak)
       frame->CreateComponent("Peak ratio", DT_Float);
-    frame->SetGridY(16);
+    frame->SetGridY(gridY);
   }
   return buffer;
 }
@@ -251,7 +251,7 @@ void LegacySeeds()
     }
   for (const VectorKind& kind : kVectorKinds)
   {
-    auto buffer = Vectors(kind, 1);
+    auto buffer = Vectors(kind, 1, 8); // one grid: the legacy header has no other
     Fill(buffer->GetFrame(0));
     SaveFile({"legacy"}, "vector" + std::to_string(kind.code) + ".vec", Exported(buffer.get(), "vec", options(false)));
   }

@@ -56,8 +56,7 @@ run_target() {
   fi
   "$build/fuzz/fuzz_$target" "${limits[@]}" -max_total_time="$seconds" -print_final_stats=1 -close_fd_mask=1 \
     -artifact_prefix="$findings/" "${dirs[@]}" >"$log" 2>&1 || true
-  [ "$mode" = ci ] && rm -rf "$work"
-  return 0
+  if [ "$mode" = ci ]; then rm -rf "$work"; fi
 }
 
 minimize_target() {
@@ -71,8 +70,8 @@ minimize_target() {
   chmod 755 "$kept"
 }
 
-mkdir -p "$build/fuzz-logs"
-before=$(find "$build/fuzz-findings" -type f 2>/dev/null | wc -l)
+mkdir -p "$build/fuzz-logs" "$build/fuzz-findings"
+before=$(find "$build/fuzz-findings" -type f | wc -l)
 for target in "${targets[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n; done
   if [ "$mode" = minimize ]; then minimize_target "$target" & else run_target "$target" & fi
@@ -84,17 +83,18 @@ status=0
 for target in "${targets[@]}"; do
   log=$build/fuzz-logs/$target.log
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" 2>/dev/null | tail -1)
-  found=$(grep -c -E '^==[0-9]+==ERROR|^SUMMARY: |Test unit written to|deadly signal|out-of-memory|timeout' "$log" 2>/dev/null || true)
-  artifacts=$(grep -o 'Test unit written to .*' "$log" 2>/dev/null | wc -l)
+  artifacts=$(grep -c 'Test unit written to' "$log" 2>/dev/null || true)
   files=$(find "fuzz/corpus/$target" -type f | wc -l)
   kb=$(du -sk "fuzz/corpus/$target" | cut -f1)
-  [ "$mode" = minimize ] && runs=-
+  if [ "$mode" = minimize ]; then runs=-; fi
   printf '%-20s %12s %8s %10s %9s\n' "$target" "${runs:--}" "$files" "$kb" "$artifacts"
-  if [ "$artifacts" -gt 0 ] || { [ "$mode" != minimize ] && [ "$found" -gt 0 ] && [ -z "$runs" ]; }; then
+  # A run that ended without its final statistics died in a way libFuzzer
+  # could not report.
+  if [ "${artifacts:-0}" -gt 0 ] || { [ "$mode" != minimize ] && [ -z "$runs" ]; }; then
     status=1
     echo "  see $log"
   fi
 done
-after=$(find "$build/fuzz-findings" -type f 2>/dev/null | wc -l)
+after=$(find "$build/fuzz-findings" -type f | wc -l)
 echo "new finding files: $((after - before)) (in $build/fuzz-findings)"
 exit $status
