@@ -319,7 +319,9 @@ TEST(ImxCodec, ReadsBlocksOfVersionOne)
       damaged[bit / 8] ^= std::uint8_t(1u << (bit % 8));
       std::uint64_t consumed = 0;
       if (Imx::Unpack(damaged.data(), damaged.size(), out.data(), out.size(), consumed, false) == 0)
+      {
         EXPECT_LE(consumed, damaged.size());
+      }
     }
   }
 }
