@@ -19,6 +19,17 @@ if(BUFFER_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 
+# The fuzz targets link the sanitizer build's objects, so every object of that
+# build carries libFuzzer's coverage feedback; the other executables still
+# link without the fuzzer's main.
+if(BUFFER_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR NOT BUFFER_SANITIZE)
+    message(FATAL_ERROR "BUFFER_BUILD_FUZZ needs Clang and BUFFER_SANITIZE=ON")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Libraries export only what carries their export macro. Calls inside a
 # library bind to its own definitions: nobody interposes our exported
 # functions, and GCC would otherwise neither inline nor call them directly

@@ -3,8 +3,11 @@
 # the formatting, then builds with warnings as errors and runs every test
 # twice: with GCC (benchmarks and example built too) and with Clang 14 under
 # AddressSanitizer + UndefinedBehaviorSanitizer (leak detection on, the
-# example run too), and the thread test under ThreadSanitizer in a build of
-# its own; finally builds an outside project against the installed package. Uses ccache when installed. Prints each stage's time at the end.
+# example run too; the fuzz targets of the file readers are built there and
+# run a few seconds each on the kept corpus), and the thread test under
+# ThreadSanitizer in a build of its own; finally builds an outside project
+# against the installed package. Uses ccache when installed. Prints each
+# stage's time at the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -51,11 +54,14 @@ ctest --test-dir build -L suite --output-on-failure --parallel "$jobs"
 
 stage "clang asan+ubsan build"
 CC=clang CXX=clang++ bash scripts/build.sh build-asan -DBUFFER_WERROR=ON -DBUFFER_SANITIZE=ON -DBUFFER_BUILD_TESTS=ON \
-  -DBUFFER_BUILD_BENCH=OFF -DBUFFER_BUILD_EXAMPLES=ON "${launcher[@]}"
+  -DBUFFER_BUILD_BENCH=OFF -DBUFFER_BUILD_EXAMPLES=ON -DBUFFER_BUILD_FUZZ=ON "${launcher[@]}"
 stage "clang asan+ubsan tests"
 env "${sanitizer_env[@]}" ctest --test-dir build-asan -L suite --output-on-failure --parallel "$jobs"
 echo "example program under the sanitizers"
 env "${sanitizer_env[@]}" ./build-asan/examples/BufferExample >/dev/null
+
+stage "fuzz targets, 5 s each"
+bash scripts/fuzz.sh --ci 5
 
 # The libraries and the thread test alone, under ThreadSanitizer.
 stage "clang tsan build (build-tsan)"

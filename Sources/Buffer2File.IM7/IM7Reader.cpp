@@ -246,6 +246,13 @@ void C_IM7Reader::CheckDataBlockSize() const
     RTE_RAISE(RTE::Exception, kSourceUnit,
               "Data block needs " << m_blockBytes << " bytes, more than the " << available
                                   << " packed bytes of the file can hold.");
+  // Every plane costs the frames memory beyond its elements, however well
+  // the elements pack, also when only 1 x 1 x 1 frames describe the file; a
+  // plane takes at least one byte of the file.
+  const std::uint64_t planes = IM7::SaturatedProduct({m_format.planes + m_extra, m_sizeZ, m_frames});
+  if (planes > available)
+    RTE_RAISE(RTE::Exception, kSourceUnit,
+              "Data block of " << planes << " planes can't lie in the " << available << " bytes of the file.");
 }
 
 void C_IM7Reader::CreateFrames(unsigned width, unsigned height, unsigned depth)

@@ -84,9 +84,9 @@ private:
   Geometry DecideGeometry(bool vectorFile) const;
   void CreateFrames(const Geometry& g) const;
   void SetScales() const;
-  //! The unpacked size of the data block; raises when the rest of the file
-  //! can't hold it.
-  std::uint64_t CheckedBlockBytes(const Geometry& g) const;
+  //! Raises unless the file can hold the data block: checked before the
+  //! frames take memory of the sizes the header claims.
+  void CheckDataBlockFits(const Geometry& g) const;
   void ReadDataBlock(const Geometry& g) const;
   void ReplaceOverlayCommas() const;
 
@@ -242,11 +242,15 @@ void C_LegacyReader::SetScales() const
   }
 }
 
-std::uint64_t C_LegacyReader::CheckedBlockBytes(const Geometry& g) const
+std::uint64_t BlockBytes(const Geometry& g)
 {
-  const unsigned stacks = g.format.planes + g.extra;
   const std::uint64_t planeBytes = IM7::SaturatedProduct({g.width, g.height, g.format.bytesPerElement});
-  const std::uint64_t blockBytes = IM7::SaturatedProduct({planeBytes, stacks, g.depth, g.frames});
+  return IM7::SaturatedProduct({planeBytes, g.format.planes + g.extra, g.depth, g.frames});
+}
+
+void C_LegacyReader::CheckDataBlockFits(const Geometry& g) const
+{
+  const std::uint64_t blockBytes = BlockBytes(g);
   const std::int64_t position = RTE::FileSystem::GetPosition(m_file);
   const std::uint64_t size = RTE::FileSystem::GetSize(m_file);
   const std::uint64_t left =
@@ -257,14 +261,19 @@ std::uint64_t C_LegacyReader::CheckedBlockBytes(const Geometry& g) const
                   << blockBytes
                   << (g.packType == 0 ? " bytes, file has " : " bytes, more than the packed bytes can hold: ") << left
                   << ".");
-  return blockBytes;
+  // Each plane costs a frame memory beyond its elements, however well its
+  // elements pack; a plane takes at least one byte of the file.
+  const std::uint64_t planes = IM7::SaturatedProduct({g.format.planes + g.extra, g.depth, g.frames});
+  if (planes > left)
+    RTE_RAISE(RTE::Exception, kSourceUnit,
+              "IMG/IMX/VEC data block of " << planes << " planes can't lie in the " << left << " bytes of the file.");
 }
 
 void C_LegacyReader::ReadDataBlock(const Geometry& g) const
 {
   const unsigned stacks = g.format.planes + g.extra;
   const std::uint64_t planeBytes = IM7::SaturatedProduct({g.width, g.height, g.format.bytesPerElement});
-  const std::uint64_t blockBytes = CheckedBlockBytes(g);
+  const std::uint64_t blockBytes = BlockBytes(g);
   std::unique_ptr<unsigned char[]> block(
       blockBytes <= std::numeric_limits<std::size_t>::max() ? new (std::nothrow) unsigned char[blockBytes] : nullptr);
   if (!block)
@@ -293,8 +302,7 @@ void C_LegacyReader::Read(bool vectorFile, bool convertByteToWord)
   ReadHeader();
   SetTexts();
   const Geometry geometry = DecideGeometry(vectorFile);
-  // Before the frames take their memory: the header's sizes must fit the file.
-  CheckedBlockBytes(geometry);
+  CheckDataBlockFits(geometry);
   CreateFrames(geometry);
   SetScales();
   ReadDataBlock(geometry);
