@@ -85,25 +85,6 @@ inline int Predict(int base, int deviation, unsigned weight)
   return base + ((int(weight) * deviation) >> 2);
 }
 
-template <typename T>
-struct S_Residual
-{
-  static constexpr unsigned kBits = 8 * sizeof(T);
-  static constexpr unsigned kShift = 32 - kBits;
-
-  static unsigned ZigZag(unsigned value, int prediction)
-  {
-    const std::uint32_t wrapped = std::uint32_t(int(value) - prediction) << kShift;
-    const int e = static_cast<int>(wrapped) >> kShift;
-    return (std::uint32_t(e) << 1) ^ std::uint32_t(e >> 31);
-  }
-  static unsigned Restore(unsigned zz, int prediction)
-  {
-    const int e = int(zz >> 1) ^ -int(zz & 1);
-    return unsigned(prediction + e) & ((1u << kBits) - 1);
-  }
-};
-
 // Deviations and contexts of body samples [begin, end) of a band.
 template <typename T>
 void Contexts(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
@@ -516,12 +497,7 @@ int DecodeBand(const std::uint8_t* in, std::size_t length, std::uint8_t* x, std:
   if (length < 1)
     return ErrorCorrupt;
   if (in[0] == kBandRaw)
-  {
-    if (length != rawBytes + 1)
-      return ErrorCorrupt;
-    std::memcpy(x, in + 1, rawBytes);
-    return ErrorNone;
-  }
+    return CopyRawBand(in, length, x, rawBytes);
   if (in[0] != kBandCoded || length < kCodedBandHeaderBytes)
     return ErrorCorrupt;
   int base = 0;
@@ -529,43 +505,14 @@ int DecodeBand(const std::uint8_t* in, std::size_t length, std::uint8_t* x, std:
   if (!ReadChoices<T>(in, base, table))
     return ErrorCorrupt;
   S_BitReader readers[kStreams];
-  std::size_t position = kCodedBandHeaderBytes;
-  for (unsigned stream = 0; stream < kStreams; ++stream)
-  {
-    const std::size_t streamBytes = stream + 1 < kStreams ? Load32(in + 3 + kContexts + 4 * stream) : length - position;
-    if (streamBytes > length - position)
-      return ErrorCorrupt;
-    readers[stream] = S_BitReader{in + position, streamBytes};
-    position += streamBytes;
-  }
+  if (!OpenStreams(in, length, kCodedBandHeaderBytes, readers))
+    return ErrorCorrupt;
   const S_Geometry g = GeometryOf(layout, count);
-  // Fast chunks: whole groups of samples, no longer than L - D, so that the
-  // row above them is complete; the few samples around them go the safe way.
-  const std::size_t chunk = std::min(kChunkSamples, g.l - g.d) / kStreams * kStreams;
-  constexpr std::size_t kSymbolsPerStream = kChunkSamples / kStreams;
-  std::size_t begin = std::min(count, DivideUp(g.headEnd, kStreams) * kStreams);
-  DecodeSafe<T>(x, 0, begin, g, base, table, readers);
-  while (begin < count)
-  {
-    const std::size_t end = std::min(count, begin + std::max<std::size_t>(chunk, kStreams));
-    const std::size_t groupsEnd = begin + (end - begin) / kStreams * kStreams;
-    bool fast = chunk >= kMinFastChunk && groupsEnd > begin;
-    for (const S_BitReader& reader : readers)
-      fast = fast && reader.HasFastRoom(kSymbolsPerStream);
-    if (!fast)
-      DecodeSafe<T>(x, begin, end, g, base, table, readers);
-    else
-    {
-      DecodeFast<T>(x, begin, groupsEnd, g, base, table, readers);
-      DecodeSafe<T>(x, groupsEnd, end, g, base, table, readers);
-    }
-    begin = end;
-  }
-  // Each stream must end exactly in its last byte.
-  for (const S_BitReader& reader : readers)
-    if (DivideUp(reader.ConsumedBits(), 8) != reader.length)
-      return reader.ConsumedBits() > std::uint64_t(reader.length) * 8 ? ErrorTruncated : ErrorCorrupt;
-  return ErrorNone;
+  DecodeChunks(
+      count, g, readers,
+      [&](std::size_t begin, std::size_t end) { DecodeSafe<T>(x, begin, end, g, base, table, readers); },
+      [&](std::size_t begin, std::size_t end) { DecodeFast<T>(x, begin, end, g, base, table, readers); });
+  return CheckStreamEnds(readers);
 }
 
 // ---------------------------------------------------------------------------

@@ -234,6 +234,76 @@ struct S_FastReader
   }
 };
 
+// ---------------------------------------------------------------------------
+// Band decoding shared by every version
+// ---------------------------------------------------------------------------
+//! A raw band: the mode byte and the samples as they are.
+inline int CopyRawBand(const std::uint8_t* in, std::size_t length, std::uint8_t* x, std::size_t rawBytes)
+{
+  if (length != rawBytes + 1)
+    return ErrorCorrupt;
+  std::memcpy(x, in + 1, rawBytes);
+  return ErrorNone;
+}
+
+//! The four bit streams of a coded band: the lengths of the first three are
+//! the last 12 bytes of its `headerBytes`, the streams follow the header.
+inline bool OpenStreams(const std::uint8_t* in, std::size_t length, std::size_t headerBytes, S_BitReader* readers)
+{
+  std::size_t position = headerBytes;
+  for (unsigned stream = 0; stream < kStreams; ++stream)
+  {
+    const std::size_t streamBytes =
+        stream + 1 < kStreams ? Load32(in + headerBytes - 4 * (kStreams - 1) + 4 * stream) : length - position;
+    if (streamBytes > length - position)
+      return false;
+    readers[stream] = S_BitReader{in + position, streamBytes};
+    position += streamBytes;
+  }
+  return true;
+}
+
+//! Decodes samples [0, count) of a band: fast(begin, end) takes whole groups
+//! of samples no longer than L - D (so that the row above them is complete)
+//! while every stream has room for a chunk; safe(begin, end) the head, the
+//! samples around the groups and whatever is left near the streams' ends.
+template <typename Safe, typename Fast>
+void DecodeChunks(std::size_t count, const S_Geometry& g, const S_BitReader* readers, Safe safe, Fast fast)
+{
+  const std::size_t chunk = std::min(kChunkSamples, g.l - g.d) / kStreams * kStreams;
+  constexpr std::size_t kSymbolsPerStream = kChunkSamples / kStreams;
+  std::size_t begin = std::min(count, DivideUp(g.headEnd, kStreams) * kStreams);
+  safe(0, begin);
+  while (begin < count)
+  {
+    const std::size_t end = std::min(count, begin + std::max<std::size_t>(chunk, kStreams));
+    const std::size_t groupsEnd = begin + (end - begin) / kStreams * kStreams;
+    bool roomy = chunk >= kMinFastChunk && groupsEnd > begin;
+    for (unsigned stream = 0; stream < kStreams; ++stream)
+      roomy = roomy && readers[stream].HasFastRoom(kSymbolsPerStream);
+    if (roomy)
+    {
+      fast(begin, groupsEnd);
+      safe(groupsEnd, end);
+    }
+    else
+      safe(begin, end);
+    begin = end;
+  }
+}
+
+//! Each stream must end exactly in its last byte.
+inline int CheckStreamEnds(const S_BitReader* readers)
+{
+  for (unsigned stream = 0; stream < kStreams; ++stream)
+  {
+    const S_BitReader& reader = readers[stream];
+    if (DivideUp(reader.ConsumedBits(), 8) != reader.length)
+      return reader.ConsumedBits() > std::uint64_t(reader.length) * 8 ? ErrorTruncated : ErrorCorrupt;
+  }
+  return ErrorNone;
+}
+
 //! Decodes one band of a version 1 block (median edge prediction).
 int DecodeBandVersion1(const std::uint8_t* in, std::size_t length, std::uint8_t* x, std::size_t count,
                        const S_Layout& layout);

@@ -175,12 +175,7 @@ int DecodeBandOf(const std::uint8_t* in, std::size_t length, std::uint8_t* x, st
   if (length < 1)
     return ErrorCorrupt;
   if (in[0] == kBandRaw)
-  {
-    if (length != rawBytes + 1)
-      return ErrorCorrupt;
-    std::memcpy(x, in + 1, rawBytes);
-    return ErrorNone;
-  }
+    return CopyRawBand(in, length, x, rawBytes);
   if (in[0] != kBandCoded || length < kCodedBandHeaderBytes)
     return ErrorCorrupt;
   constexpr unsigned kBits = 8 * sizeof(T);
@@ -192,47 +187,19 @@ int DecodeBandOf(const std::uint8_t* in, std::size_t length, std::uint8_t* x, st
       return ErrorCorrupt;
   }
   S_BitReader readers[kStreams];
-  std::size_t position = kCodedBandHeaderBytes;
-  for (unsigned stream = 0; stream < kStreams; ++stream)
-  {
-    const std::size_t streamBytes = stream + 1 < kStreams ? Load32(in + 1 + kContexts + 4 * stream) : length - position;
-    if (streamBytes > length - position)
-      return ErrorCorrupt;
-    readers[stream] = S_BitReader{in + position, streamBytes};
-    position += streamBytes;
-  }
+  if (!OpenStreams(in, length, kCodedBandHeaderBytes, readers))
+    return ErrorCorrupt;
   const S_Geometry g = GeometryOf(layout, count);
-  DecodeSafe<T>(x, 0, g.headEnd, g, table, readers);
-  // Fast chunks: whole groups of samples, no longer than L - D, so that the
-  // row above them is complete; the few samples around them go the safe way.
-  const std::size_t chunk = std::min(kChunkSamples, g.l - g.d) / kStreams * kStreams;
-  constexpr std::size_t kSymbolsPerStream = kChunkSamples / kStreams;
-  std::size_t begin = std::min(count, DivideUp(g.headEnd, kStreams) * kStreams);
-  DecodeSafe<T>(x, g.headEnd, begin, g, table, readers);
-  while (begin < count)
-  {
-    const std::size_t end = std::min(count, begin + std::max<std::size_t>(chunk, kStreams));
-    const std::size_t groupsEnd = begin + (end - begin) / kStreams * kStreams;
-    bool fast = chunk >= kMinFastChunk && groupsEnd > begin;
-    for (const S_BitReader& reader : readers)
-      fast = fast && reader.HasFastRoom(kSymbolsPerStream);
-    if (!fast)
-      DecodeSafe<T>(x, begin, end, g, table, readers);
-    else
-    {
-      if (g.d == 1)
-        DecodeFast<T, true>(x, begin, groupsEnd, g, table, readers);
-      else
-        DecodeFast<T, false>(x, begin, groupsEnd, g, table, readers);
-      DecodeSafe<T>(x, groupsEnd, end, g, table, readers);
-    }
-    begin = end;
-  }
-  // Each stream must end exactly in its last byte.
-  for (const S_BitReader& reader : readers)
-    if (DivideUp(reader.ConsumedBits(), 8) != reader.length)
-      return reader.ConsumedBits() > std::uint64_t(reader.length) * 8 ? ErrorTruncated : ErrorCorrupt;
-  return ErrorNone;
+  DecodeChunks(
+      count, g, readers, [&](std::size_t begin, std::size_t end) { DecodeSafe<T>(x, begin, end, g, table, readers); },
+      [&](std::size_t begin, std::size_t end)
+      {
+        if (g.d == 1)
+          DecodeFast<T, true>(x, begin, end, g, table, readers);
+        else
+          DecodeFast<T, false>(x, begin, end, g, table, readers);
+      });
+  return CheckStreamEnds(readers);
 }
 
 } // namespace
