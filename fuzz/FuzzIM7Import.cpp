@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-  const bool vector = size > 4 && data[4] >= 1 && data[4] <= 6 && data[5] == 0;
+  const bool vector = size > 5 && data[4] >= 1 && data[4] <= 6 && data[5] == 0;
   const Fuzz::InputFile input(data, size, vector ? "vc7" : "im7");
   Fuzz::Refusable(
       [&]
