@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang clang-format pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
   qt6-base-dev libboost-dev zlib1g-dev libdeflate-dev libzstd-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-dev pybind11-dev python3-numpy python3-pytest python3-dask python3-distributed
