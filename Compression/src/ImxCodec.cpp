@@ -425,7 +425,7 @@ void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geo
   Contexts<T>(x, begin, end, g, base, deviation, context);
   S_FastReader fast[kStreams];
   for (unsigned stream = 0; stream < kStreams; ++stream)
-    fast[stream] = {readers[stream].data + readers[stream].next, readers[stream].buffer, readers[stream].count};
+    fast[stream] = S_FastReader::From(readers[stream]);
   const auto take = [&](std::size_t j, S_FastReader& reader) IMX_ALWAYS_INLINE
   {
     const S_Choice choice = table[context[j]];
@@ -441,11 +441,7 @@ void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geo
     take(j + 3, fast[3]);
   }
   for (unsigned stream = 0; stream < kStreams; ++stream)
-  {
-    readers[stream].next = static_cast<std::size_t>(fast[stream].next - readers[stream].data);
-    readers[stream].buffer = fast[stream].buffer;
-    readers[stream].count = fast[stream].count;
-  }
+    fast[stream].ReturnTo(readers[stream]);
   std::uint8_t* here = x + begin * sizeof(T);
   for (std::size_t j = 0; j < n; ++j)
     Put<T>(here, j, S_Residual<T>::Restore(zz[j], Predict(base, deviation[j], weight[j])));

@@ -210,6 +210,18 @@ struct S_FastReader
   std::uint64_t buffer;
   unsigned count;
 
+  //! Takes over where `reader` stands, and hands the position back after.
+  static S_FastReader From(const S_BitReader& reader)
+  {
+    return {reader.data + reader.next, reader.buffer, reader.count};
+  }
+  void ReturnTo(S_BitReader& reader) const
+  {
+    reader.next = static_cast<std::size_t>(next - reader.data);
+    reader.buffer = buffer;
+    reader.count = count;
+  }
+
   template <unsigned kEscapeBits, unsigned kBits>
   IMX_ALWAYS_INLINE unsigned Take(unsigned k)
   {

@@ -128,7 +128,7 @@ void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geo
   Contexts<T>(x, begin, end, g, context);
   S_FastReader fast[kStreams];
   for (unsigned stream = 0; stream < kStreams; ++stream)
-    fast[stream] = {readers[stream].data + readers[stream].next, readers[stream].buffer, readers[stream].count};
+    fast[stream] = S_FastReader::From(readers[stream]);
   const std::size_t d = kLeftInRegister ? 1 : g.d, l = g.l;
   unsigned left = Get<T>(x, std::ptrdiff_t(begin - d));
   const auto decode = [&](std::size_t i, S_FastReader& reader) IMX_ALWAYS_INLINE
@@ -149,11 +149,7 @@ void DecodeFast(std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geo
     decode(i + 3, fast[3]);
   }
   for (unsigned stream = 0; stream < kStreams; ++stream)
-  {
-    readers[stream].next = static_cast<std::size_t>(fast[stream].next - readers[stream].data);
-    readers[stream].buffer = fast[stream].buffer;
-    readers[stream].count = fast[stream].count;
-  }
+    fast[stream].ReturnTo(readers[stream]);
 }
 
 template <typename T>
