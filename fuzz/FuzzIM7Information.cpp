@@ -4,21 +4,10 @@
 #include "FuzzSupport.h"
 #include "IM7Mutator.h"
 
-#include <BufferApi/Buffer2File.h>
-#include <BufferApi/I_Buffer.h>
-
-#include <memory>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
   const Fuzz::InputFile input(data, size, "im7");
   for (const bool withAttributes : {false, true})
-    Fuzz::Refusable(
-        [&]
-        {
-          unsigned x = 0, y = 0, z = 0, frames = 0;
-          std::unique_ptr<BufferApi::I_Buffer> buffer(
-              BufferApi::GetImportInformation(input.Path(), x, y, z, frames, withAttributes));
-        });
+    Fuzz::ReadInformation(input.Path(), withAttributes);
   return 0;
 }

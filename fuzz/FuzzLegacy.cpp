@@ -23,12 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         });
   }
   const Fuzz::InputFile input(data, size, "imx");
-  Fuzz::Refusable(
-      [&]
-      {
-        unsigned x = 0, y = 0, z = 0, frames = 0;
-        std::unique_ptr<BufferApi::I_Buffer> buffer(
-            BufferApi::GetImportInformation(input.Path(), x, y, z, frames, true));
-      });
+  Fuzz::ReadInformation(input.Path(), true);
   return 0;
 }

@@ -5,6 +5,9 @@
 // rule that a refused input raises RTE::Exception with a message. Any other
 // exception escapes and libFuzzer reports it as a finding.
 
+#include <BufferApi/Buffer2File.h>
+#include <BufferApi/I_Buffer.h>
+
 #include <RTE/Exception.h>
 
 #include <cstddef>
@@ -12,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -82,6 +86,18 @@ void Refusable(F&& action)
 }
 
 //! Little-endian fields of the inputs and of the mutator.
+//! GetImportInformation of a file, refusals allowed; the buffer is dropped.
+inline void ReadInformation(const std::string& path, bool withAttributes)
+{
+  Refusable(
+      [&]
+      {
+        unsigned x = 0, y = 0, z = 0, frames = 0;
+        std::unique_ptr<BufferApi::I_Buffer> buffer(
+            BufferApi::GetImportInformation(path, x, y, z, frames, withAttributes));
+      });
+}
+
 inline std::uint32_t Get32(const std::uint8_t* p)
 {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
