@@ -3,12 +3,14 @@
 // clean refusal of damaged blocks.
 #include "ImxCodec.h"
 #include "C_CompressionIMX.h"
+#include "ImxCommon.h"
 
 #include "../bench/ParticleData.h"
 
 #include <gtest/gtest.h>
 #include <libdeflate.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -145,6 +147,90 @@ TEST(ImxCodec, PackedBytesDoNotDependOnThreadsAndDecodeEitherWay)
     ASSERT_EQ(UnpackInto(single, out, consumed, parallel), 0);
     EXPECT_EQ(consumed, single.size());
     EXPECT_TRUE(out == data);
+  }
+}
+
+namespace
+{
+// A flat background with sparse bright spikes, some in runs: the spikes
+// escape to raw samples, and two long codes of one stream do not fit one
+// store.
+template <typename T>
+Bytes SpikyImage(unsigned width, unsigned height, unsigned background, unsigned spike, std::uint32_t seed)
+{
+  std::mt19937 random(seed);
+  std::vector<T> samples(std::size_t(width) * height);
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<T>(background + random() % 3);
+  for (std::size_t i = 0; i + 12 < samples.size(); i += 40 + random() % 60)
+    for (std::size_t run = random() % 10, j = 0; j <= run; ++j)
+      samples[i + j] = static_cast<T>(spike - random() % 5);
+  Bytes bytes(samples.size() * sizeof(T));
+  std::memcpy(bytes.data(), samples.data(), bytes.size());
+  return bytes;
+}
+
+struct S_PortableCoderOnly
+{
+  S_PortableCoderOnly() { Imx::Detail::EnableVectorCoder(false); }
+  ~S_PortableCoderOnly() { Imx::Detail::EnableVectorCoder(true); }
+};
+} // namespace
+
+TEST(ImxCodec, VectorCoderWritesTheBitsOfThePortableCoder)
+{
+  if (!Imx::Detail::VectorCoderEnabled())
+    GTEST_SKIP() << "this processor has no vector coder";
+  const auto image = BenchData::MakeParticleImage(301, 257, 3);
+  Bytes bytes(image.size()), quads(image.size() * 4), triples(image.size() * 3);
+  for (std::size_t i = 0; i < image.size(); ++i)
+  {
+    bytes[i] = static_cast<std::uint8_t>(std::min(255, image[i] / 12));
+    for (int c = 0; c < 4; ++c)
+      quads[4 * i + c] = static_cast<std::uint8_t>(std::min(255, image[i] / (8 + 4 * c)));
+    for (int c = 0; c < 3; ++c)
+      triples[3 * i + c] = static_cast<std::uint8_t>(std::min(255, image[i] / (6 + 5 * c)));
+  }
+  std::vector<std::uint32_t> words(30000);
+  for (std::size_t i = 0; i < words.size(); ++i)
+    words[i] = static_cast<std::uint32_t>(100000 + 3000 * std::sin(double(i) * 0.003) + i % 7);
+  Bytes wordBytes(words.size() * 4);
+  std::memcpy(wordBytes.data(), words.data(), wordBytes.size());
+  const struct
+  {
+    Bytes data;
+    std::int64_t columns;
+  } cases[] = {
+      {ParticleBytes(2560, 120), 2560},
+      {ParticleBytes(777, 190), 777},
+      {ParticleBytes(13, 900), 13},
+      {ParticleBytes(5, 2000), 5},
+      {ParticleBytes(1, 3000), 1},
+      {bytes, 301},
+      {quads, 301},
+      {triples, 301},
+      {wordBytes, 300},
+      {RandomBytes(300001, 5), 1000},
+      {SpikyImage<std::uint16_t>(1000, 300, 1000, 60000, 1), 1000},
+      {SpikyImage<std::uint16_t>(37, 4000, 20, 65535, 2), 37},
+      {SpikyImage<std::uint8_t>(1000, 300, 100, 250, 3), 1000},
+      {SpikyImage<std::uint8_t>(1000, 300, 250, 2, 4), 1000},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << "size " << c.data.size() << " columns " << c.columns);
+    const Bytes vector = Packed(c.data, c.columns);
+    Bytes portable;
+    {
+      const S_PortableCoderOnly portableOnly;
+      ASSERT_FALSE(Imx::Detail::VectorCoderEnabled());
+      portable = Packed(c.data, c.columns);
+    }
+    EXPECT_TRUE(vector == portable);
+    Bytes out(c.data.size());
+    std::uint64_t consumed = 0;
+    ASSERT_EQ(UnpackInto(vector, out, consumed), 0);
+    EXPECT_TRUE(out == c.data);
   }
 }
 

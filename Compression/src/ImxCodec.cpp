@@ -27,6 +27,7 @@ constexpr std::uint8_t kVersion1 = 1; // still read
 constexpr unsigned kContexts = 18;    // 0..16: bit length of the brightness above the base; 17: first row
 constexpr unsigned kHeadContext = 17;
 constexpr unsigned kMaxWeight = 4; // the prediction moves from the base to the row above in quarters
+static_assert(kBodyContexts == kHeadContext && kWeights == kMaxWeight + 1, "the vector coder's tables");
 constexpr std::size_t kCodedBandHeaderBytes = 1 + 2 + kContexts + 4 * (kStreams - 1);
 
 // Encoder policy (the decoder accepts any valid choice).
@@ -108,8 +109,20 @@ int BaseLevel(const std::uint8_t* x, std::size_t count)
     return 0;
   std::uint32_t values[kBaseSamples];
   const std::size_t n = std::min(count, kBaseSamples);
+  // Sample s is the one at s * count / n, stepped without a division.
+  const std::size_t stride = count / n, remainderStep = count % n;
+  std::size_t index = 0, remainder = 0;
   for (std::size_t s = 0; s < n; ++s)
-    values[s] = Get<T>(x, std::ptrdiff_t(s * count / n));
+  {
+    values[s] = Get<T>(x, std::ptrdiff_t(index));
+    index += stride;
+    remainder += remainderStep;
+    if (remainder >= n)
+    {
+      remainder -= n;
+      ++index;
+    }
+  }
   std::nth_element(values, values + n / 2, values + n);
   return int(values[n / 2]);
 }
@@ -176,6 +189,17 @@ void Gather(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_G
   std::int32_t deviation[kChunkSamples];
   std::uint32_t context[kChunkSamples];
   std::uint64_t count[kContexts] = {}, sum[kMaxWeight + 1][kContexts] = {};
+  if (i < end && VectorCoderEnabled())
+  {
+    S_BodyTotals totals;
+    i += GatherBodyVector({x, i, end - i, g.d, g.l, base, nullptr}, sizeof(T), totals);
+    for (unsigned c = 0; c < kBodyContexts; ++c)
+    {
+      count[c] = totals.count[c];
+      for (unsigned w = 0; w <= kMaxWeight; ++w)
+        sum[w][c] = totals.sum[w][c];
+    }
+  }
   for (; i < end; i += kChunkSamples)
   {
     const std::size_t n = std::min(kChunkSamples, end - i);
@@ -211,45 +235,6 @@ S_Statistics BandStatistics(const std::uint8_t* x, std::size_t count, const S_Ge
   }
   return stats;
 }
-
-// ---------------------------------------------------------------------------
-// Bit streams: least significant bit first, little-endian bytes
-// ---------------------------------------------------------------------------
-class C_BitWriter
-{
-public:
-  explicit C_BitWriter(std::uint8_t* start)
-      : m_start(start)
-      , m_next(start)
-  {
-  }
-
-  // Appends `length` (<= 41) bits; always stores 8 bytes at the write position.
-  IMX_ALWAYS_INLINE void Put(std::uint64_t code, unsigned length)
-  {
-    m_buffer |= code << m_count;
-    m_count += length;
-    Store64(m_next, m_buffer);
-    m_next += m_count >> 3;
-    m_buffer >>= m_count & ~7u;
-    m_count &= 7;
-  }
-  std::size_t Finish()
-  {
-    if (m_count != 0)
-      *m_next++ = static_cast<std::uint8_t>(m_buffer);
-    m_count = 0;
-    m_buffer = 0;
-    return static_cast<std::size_t>(m_next - m_start);
-  }
-  std::size_t Written() const { return static_cast<std::size_t>(m_next - m_start); }
-
-private:
-  std::uint8_t* m_start;
-  std::uint8_t* m_next;
-  std::uint64_t m_buffer = 0;
-  unsigned m_count = 0;
-};
 
 // The code of one sample: q zeros, a one and the k low bits of zz, or the
 // escape (E zeros, a one) and all bits of the sample; returns its length.
@@ -322,6 +307,42 @@ void Residuals(const std::uint8_t* x, std::size_t begin, std::size_t end, const 
   }
 }
 
+// Codes samples [begin, end) of a band (at most a chunk; begin a multiple of
+// the stream count, so that sample j of it goes to stream j % 4).
+template <typename T>
+void EncodeChunk(const std::uint8_t* x, std::size_t begin, std::size_t end, const S_Geometry& g, int base,
+                 const ChoiceTable& table, C_BitWriter* writers)
+{
+  constexpr unsigned kBits = 8 * sizeof(T);
+  const unsigned escape = kEscape<T>;
+  std::uint32_t zz[kChunkSamples], k[kChunkSamples];
+  const auto put = [&](std::size_t j, C_BitWriter& writer) IMX_ALWAYS_INLINE
+  { PutSample(writer, zz[j], k[j], escape, kBits); };
+  Residuals<T>(x, begin, end, g, base, table, zz, k);
+  // Two streams at a time keep their writers in registers; a writer's chain
+  // of shifts is short enough for two to hide it.
+  const std::size_t n = end - begin;
+  for (unsigned first = 0; first < 2; ++first)
+  {
+    C_BitWriter even = writers[first], odd = writers[first + 2];
+    std::size_t j = first;
+    for (; j + 6 < n; j += 2 * kStreams)
+    {
+      PutPair(even, zz[j], k[j], zz[j + 4], k[j + 4], escape, kBits);
+      PutPair(odd, zz[j + 2], k[j + 2], zz[j + 6], k[j + 6], escape, kBits);
+    }
+    for (; j + 2 < n; j += kStreams)
+    {
+      put(j, even);
+      put(j + 2, odd);
+    }
+    if (j < n)
+      put(j, even);
+    writers[first] = even;
+    writers[first + 2] = odd;
+  }
+}
+
 // Codes one band into `out` (at most `capacity` bytes, which is at least the
 // raw size + 1); returns the payload length.
 template <typename T>
@@ -338,7 +359,6 @@ std::size_t EncodeBand(const std::uint8_t* x, std::size_t count, const S_Layout&
   const S_Geometry g = GeometryOf(layout, count);
   constexpr unsigned kBits = 8 * sizeof(T);
   constexpr unsigned kSymbolBytes = (kMaxSymbolBits + 7) / 8;
-  const unsigned escape = kEscape<T>;
   if (capacity < kCodedBandHeaderBytes + 16)
     return storeRaw();
 
@@ -357,39 +377,21 @@ std::size_t EncodeBand(const std::uint8_t* x, std::size_t count, const S_Layout&
   C_BitWriter writers[kStreams] = {C_BitWriter(out + kCodedBandHeaderBytes), C_BitWriter(scratch.streams[0].data()),
                                    C_BitWriter(scratch.streams[1].data()), C_BitWriter(scratch.streams[2].data())};
   const std::size_t firstCapacity = capacity - kCodedBandHeaderBytes;
-  std::uint32_t zz[kChunkSamples], k[kChunkSamples];
   constexpr std::size_t kWorstChunkBytes = (kChunkSamples / kStreams + 1) * kSymbolBytes + 8;
-  const auto put = [&](std::size_t j, C_BitWriter& writer) IMX_ALWAYS_INLINE
-  { PutSample(writer, zz[j], k[j], escape, kBits); };
+  const bool vector = VectorCoderEnabled();
+  std::uint32_t choices[kContexts];
+  for (unsigned c = 0; c < kContexts; ++c)
+    choices[c] = table[c].weight | (table[c].k << 8);
   for (std::size_t begin = 0; begin < count; begin += kChunkSamples)
   {
     if (writers[0].Written() + kWorstChunkBytes > firstCapacity)
       return storeRaw(); // coding would not pay: the band is stored as it is
     const std::size_t end = std::min(count, begin + kChunkSamples);
-    Residuals<T>(x, begin, end, g, base, table, zz, k);
-    // Chunks start at multiples of the stream count, so sample j of a chunk
-    // goes to stream j % 4. Two streams at a time keep their writers in
-    // registers; a writer's chain of shifts is short enough for two to hide it.
-    const std::size_t n = end - begin;
-    for (unsigned first = 0; first < 2; ++first)
-    {
-      C_BitWriter even = writers[first], odd = writers[first + 2];
-      std::size_t j = first;
-      for (; j + 6 < n; j += 2 * kStreams)
-      {
-        PutPair(even, zz[j], k[j], zz[j + 4], k[j + 4], escape, kBits);
-        PutPair(odd, zz[j + 2], k[j + 2], zz[j + 6], k[j + 6], escape, kBits);
-      }
-      for (; j + 2 < n; j += kStreams)
-      {
-        put(j, even);
-        put(j + 2, odd);
-      }
-      if (j < n)
-        put(j, even);
-      writers[first] = even;
-      writers[first + 2] = odd;
-    }
+    std::size_t from = begin;
+    if (vector && begin >= g.headEnd)
+      from += EncodeBodyVector({x, begin, end - begin, g.d, g.l, base, choices}, sizeof(T), writers);
+    if (from < end)
+      EncodeChunk<T>(x, from, end, g, base, table, writers);
   }
   std::size_t lengths[kStreams], total = kCodedBandHeaderBytes;
   for (unsigned stream = 0; stream < kStreams; ++stream)

@@ -247,6 +247,95 @@ struct S_FastReader
 };
 
 // ---------------------------------------------------------------------------
+// Bit streams: least significant bit first, little-endian bytes
+// ---------------------------------------------------------------------------
+class C_BitWriter
+{
+public:
+  explicit C_BitWriter(std::uint8_t* start)
+      : m_start(start)
+      , m_next(start)
+  {
+  }
+
+  // Appends `length` (<= 41) bits; always stores 8 bytes at the write position.
+  IMX_ALWAYS_INLINE void Put(std::uint64_t code, unsigned length)
+  {
+    m_buffer |= code << m_count;
+    m_count += length;
+    Store64(m_next, m_buffer);
+    m_next += m_count >> 3;
+    m_buffer >>= m_count & ~7u;
+    m_count &= 7;
+  }
+  std::size_t Finish()
+  {
+    if (m_count != 0)
+      *m_next++ = static_cast<std::uint8_t>(m_buffer);
+    m_count = 0;
+    m_buffer = 0;
+    return static_cast<std::size_t>(m_next - m_start);
+  }
+  std::size_t Written() const { return static_cast<std::size_t>(m_next - m_start); }
+
+  // The write position and the bits not yet complete (fewer than 8), for a
+  // coder that runs several streams at once and hands them back with Resume.
+  std::uint8_t* Next() const { return m_next; }
+  std::uint64_t Pending() const { return m_buffer; }
+  unsigned PendingBits() const { return m_count; }
+  void Resume(std::uint8_t* next, std::uint64_t pending, unsigned pendingBits)
+  {
+    m_next = next;
+    m_buffer = pending;
+    m_count = pendingBits;
+  }
+
+private:
+  std::uint8_t* m_start;
+  std::uint8_t* m_next;
+  std::uint64_t m_buffer = 0;
+  unsigned m_count = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The vector coder of body samples (AVX2, chosen at run time)
+// ---------------------------------------------------------------------------
+//! A stretch of body samples of a band: every sample has its row above.
+struct S_BodyStretch
+{
+  const std::uint8_t* x; // the band
+  std::size_t begin;     // at least L + D; for the coder a multiple of kStreams
+  std::size_t count;
+  std::size_t d;
+  std::size_t l;
+  int base;
+  const std::uint32_t* choices; // per body context (0..16): weight | k << 8
+};
+
+//! Residual statistics of body samples: per context (0..16) the count and,
+//! per weight (0..4 quarters), the sum of the zigzag residuals.
+constexpr unsigned kBodyContexts = 17;
+constexpr unsigned kWeights = 5;
+struct S_BodyTotals
+{
+  std::uint64_t count[kBodyContexts] = {};
+  std::uint64_t sum[kWeights][kBodyContexts] = {};
+};
+
+//! Whether the vector coder runs on this processor and is switched on.
+bool VectorCoderEnabled();
+//! Switches the vector coder off or back on (where the processor has it);
+//! both coders write the same bits, which the tests compare.
+void EnableVectorCoder(bool enabled);
+//! Codes the first count / 8 * 8 samples of the stretch into the four
+//! writers, exactly as the portable coder would; returns how many it coded.
+//! Only call while VectorCoderEnabled().
+std::size_t EncodeBodyVector(const S_BodyStretch& stretch, unsigned sampleBytes, C_BitWriter* writers);
+//! Adds the statistics of the first count / 8 * 8 samples of the stretch
+//! (its choices are not used) to `totals`; returns how many it took.
+std::size_t GatherBodyVector(const S_BodyStretch& stretch, unsigned sampleBytes, S_BodyTotals& totals);
+
+// ---------------------------------------------------------------------------
 // Band decoding shared by every version
 // ---------------------------------------------------------------------------
 //! A raw band: the mode byte and the samples as they are.
