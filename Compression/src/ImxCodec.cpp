@@ -597,33 +597,49 @@ S_Layout ChooseLayout(const std::uint8_t* data, std::uint64_t size, std::int64_t
 // ---------------------------------------------------------------------------
 // Running bands, on threads when asked
 // ---------------------------------------------------------------------------
-template <typename Work>
-void ForEachBand(std::uint64_t bands, bool parallel, Work work)
+// Runs work(band, scratch) for every band; the calling thread runs
+// between() after each band it did. False when a thread ran out of memory
+// (the bands after that may be missing).
+template <typename Work, typename Between>
+bool ForEachBand(std::uint64_t bands, bool parallel, Work work, Between between)
 {
   const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
   const unsigned threads = parallel ? static_cast<unsigned>(std::min<std::uint64_t>({bands, hardware, 16})) : 1;
   std::atomic<std::uint64_t> next{0};
-  const auto run = [&]()
+  std::atomic<bool> outOfMemory{false};
+  const auto run = [&](bool calling)
   {
-    S_Scratch scratch;
-    for (std::uint64_t band = next++; band < bands; band = next++)
-      work(band, scratch);
+    try
+    {
+      S_Scratch scratch;
+      for (std::uint64_t band = next++; band < bands && !outOfMemory; band = next++)
+      {
+        work(band, scratch);
+        if (calling)
+          between();
+      }
+    }
+    catch (const std::bad_alloc&)
+    {
+      outOfMemory = true;
+    }
   };
   std::vector<std::thread> helpers;
   for (unsigned t = 1; t < threads; ++t)
   {
     try
     {
-      helpers.emplace_back(run);
+      helpers.emplace_back(run, false);
     }
     catch (...)
     {
       break; // fewer threads: the calling thread does the rest
     }
   }
-  run();
+  run(true);
   for (std::thread& helper : helpers)
     helper.join();
+  return !outOfMemory;
 }
 
 // Every band's directory entry holds the CRC-32 of the block header and the
@@ -736,13 +752,18 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
   WriteHeader(layout, out);
 
   // Each band gets a region as large as its worst case; with several threads
-  // the regions are laid out at their worst-case offsets and closed up after.
+  // the regions are laid out at their worst-case offsets, and the calling
+  // thread closes them up while the others still code: band b moves as soon
+  // as bands 0..b are coded, and its new place ends before the region of
+  // band b + 1.
   const std::uint64_t bands = layout.bands;
   const std::size_t bandBytes = static_cast<std::size_t>(layout.bandSamples * layout.sampleBytes);
   std::vector<std::uint64_t> lengths(bands);
   std::vector<std::uint32_t> checksums(bands);
+  std::vector<std::atomic<bool>> coded(bands);
+  for (auto& flag : coded)
+    flag.store(false, std::memory_order_relaxed);
   const std::uint32_t headerChecksum = HeaderChecksum(out);
-  const bool threaded = options.parallel && bands > 1;
   std::uint64_t position = layout.DataOffset();
   const auto encode = [&](std::uint64_t band, S_Scratch& scratch, std::uint8_t* region)
   {
@@ -756,12 +777,32 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
   // A band's region holds its raw size + 1; the coder keeps its 8-byte
   // stores inside it and falls back to the raw band when coding does not pay.
   const auto worstOffset = [&](std::uint64_t band) { return layout.DataOffset() + band * (bandBytes + 1); };
-  try
+  std::uint64_t placed = 0;
+  const auto closeUp = [&]()
   {
-    if (threaded)
-      ForEachBand(bands, true,
-                  [&](std::uint64_t band, S_Scratch& scratch) { encode(band, scratch, out + worstOffset(band)); });
-    else
+    for (; placed < bands && coded[placed].load(std::memory_order_acquire); ++placed)
+    {
+      if (position != worstOffset(placed))
+        std::memmove(out + position, out + worstOffset(placed), lengths[placed]);
+      position += lengths[placed];
+    }
+  };
+  if (options.parallel && bands > 1)
+  {
+    const bool coding = ForEachBand(
+        bands, true,
+        [&](std::uint64_t band, S_Scratch& scratch)
+        {
+          encode(band, scratch, out + worstOffset(band));
+          coded[band].store(true, std::memory_order_release);
+        },
+        closeUp);
+    if (!coding)
+      return ErrorOutOfMemory;
+    closeUp();
+  }
+  else
+    try
     {
       S_Scratch scratch;
       for (std::uint64_t band = 0; band < bands; ++band)
@@ -770,20 +811,15 @@ int Pack(const void* source, std::uint64_t size, void* destination, std::uint64_
         position += lengths[band];
       }
     }
-  }
-  catch (const std::bad_alloc&)
-  {
-    return ErrorOutOfMemory;
-  }
-  position = layout.DataOffset();
+    catch (const std::bad_alloc&)
+    {
+      return ErrorOutOfMemory;
+    }
   for (std::uint64_t band = 0; band < bands; ++band)
   {
-    if (threaded && position != worstOffset(band))
-      std::memmove(out + position, out + worstOffset(band), lengths[band]);
     std::uint8_t* entry = out + kHeaderBytes + band * kDirectoryEntryBytes;
     Store32(entry, static_cast<std::uint32_t>(lengths[band]));
     Store32(entry + 4, checksums[band]);
-    position += lengths[band];
   }
   const std::uint64_t tail = layout.TailBytes();
   if (tail != 0)
@@ -826,22 +862,26 @@ int Unpack(const void* source, std::uint64_t sourceSize, void* destination, std:
   const std::size_t bandBytes = static_cast<std::size_t>(layout.bandSamples * layout.sampleBytes);
   const std::uint32_t headerChecksum = HeaderChecksum(in);
   std::vector<int> results(bands, ErrorNone);
-  ForEachBand(bands, parallel,
-              [&](std::uint64_t band, S_Scratch&)
-              {
-                const std::uint8_t* packed = in + offsets[band];
-                const std::size_t length = static_cast<std::size_t>(offsets[band + 1] - offsets[band]);
-                const std::size_t count = static_cast<std::size_t>(layout.BandCount(band));
-                std::uint8_t* x = out + band * bandBytes;
-                if (layout.version == kVersion1)
-                  results[band] = DecodeBandVersion1(packed, length, x, count, layout);
-                else if (PayloadChecksum(headerChecksum, packed, length) !=
-                         Load32(in + kHeaderBytes + band * kDirectoryEntryBytes + 4))
-                  results[band] = ErrorCorrupt;
-                else
-                  results[band] = layout.sampleBytes == 1 ? DecodeBand<std::uint8_t>(packed, length, x, count, layout)
-                                                          : DecodeBand<std::uint16_t>(packed, length, x, count, layout);
-              });
+  const bool decoding = ForEachBand(
+      bands, parallel,
+      [&](std::uint64_t band, S_Scratch&)
+      {
+        const std::uint8_t* packed = in + offsets[band];
+        const std::size_t length = static_cast<std::size_t>(offsets[band + 1] - offsets[band]);
+        const std::size_t count = static_cast<std::size_t>(layout.BandCount(band));
+        std::uint8_t* x = out + band * bandBytes;
+        if (layout.version == kVersion1)
+          results[band] = DecodeBandVersion1(packed, length, x, count, layout);
+        else if (PayloadChecksum(headerChecksum, packed, length) !=
+                 Load32(in + kHeaderBytes + band * kDirectoryEntryBytes + 4))
+          results[band] = ErrorCorrupt;
+        else
+          results[band] = layout.sampleBytes == 1 ? DecodeBand<std::uint8_t>(packed, length, x, count, layout)
+                                                  : DecodeBand<std::uint16_t>(packed, length, x, count, layout);
+      },
+      []() {});
+  if (!decoding)
+    return ErrorOutOfMemory;
   for (const int result : results)
     if (result != ErrorNone)
       return result;
