@@ -1,5 +1,7 @@
 #include "C_Component.h"
 
+#include "C_PlaneBase.h"
+
 #include <BufferApi/C_PlaneBaseParam.h>
 #include <BufferApi/C_PlaneFactory.h>
 #include <BufferApi/C_ScaleFactory.h>
@@ -191,6 +193,7 @@ void C_Component::SetPlane(unsigned index, std::shared_ptr<I_PlaneBase> plane)
     RTE_RAISE(RTE::Exception, kSourceUnit, "Plane type is different.");
   }
   m_planes[index] = std::move(plane);
+  UpdateFirstPlane();
 }
 
 void C_Component::SetScale(I_Scale* scale)
@@ -207,6 +210,7 @@ void C_Component::AddPlane(I_PlaneBase* plane)
 {
   std::shared_ptr<I_PlaneBase> owned(plane);
   m_planes.push_back(std::move(owned));
+  UpdateFirstPlane();
 }
 
 C_Component* C_Component::Clone(bool copyData) const
@@ -241,12 +245,14 @@ void C_Component::InsertPlanes(unsigned index, unsigned count, I_PlaneBase* plan
     inserted.emplace_back(first->CloneEmpty());
   }
   m_planes.insert(m_planes.begin() + index, inserted.begin(), inserted.end());
+  UpdateFirstPlane();
 }
 
 void C_Component::RemovePlane(unsigned index)
 {
   CheckPlaneIndex(index);
   m_planes.erase(m_planes.begin() + index);
+  UpdateFirstPlane();
 }
 
 void C_Component::RemovePlanes(int first, int count)
@@ -259,6 +265,7 @@ void C_Component::RemovePlanes(int first, int count)
   }
   const long long removed = std::min<long long>(count, size - start);
   m_planes.erase(m_planes.begin() + start, m_planes.begin() + start + removed);
+  UpdateFirstPlane();
 }
 
 void C_Component::KeepPlanes(int count)
@@ -271,10 +278,26 @@ void C_Component::KeepPlanes(int count)
   {
     m_planes.resize(static_cast<std::size_t>(count));
   }
+  UpdateFirstPlane();
 }
 
 void C_Component::RemoveAllPlanes()
 {
   m_planes.clear();
+  UpdateFirstPlane();
+}
+
+void C_Component::KeepFirstPlane(S_FirstPlane* slot)
+{
+  m_firstPlane = slot;
+  UpdateFirstPlane();
+}
+
+void C_Component::UpdateFirstPlane() const
+{
+  if (m_firstPlane != nullptr && m_firstPlane->keeper == this)
+  {
+    m_firstPlane->plane = m_planes.empty() ? nullptr : dynamic_cast<const C_PlaneBase*>(m_planes.front().get());
+  }
 }
 } // namespace BufferApi

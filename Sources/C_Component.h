@@ -9,7 +9,19 @@
 
 namespace BufferApi
 {
+class C_Component;
+class C_PlaneBase;
 class I_Frame;
+
+//! A frame's direct way to plane 0 of a component it caches (the pixels, the
+//! mask), for per-pixel readers: frame -> plane instead of frame -> component
+//! -> plane list -> plane -> class test. The component `keeper` keeps `plane`
+//! current: plane 0 when it is of the library's plane classes, else null.
+struct S_FirstPlane
+{
+  const C_PlaneBase* plane = nullptr;
+  const C_Component* keeper = nullptr;
+};
 
 //! The component implementation used by every frame type. Planes are held by
 //! shared reference (a plane may also live in another component after
@@ -75,13 +87,23 @@ public:
   void KeepPlanes(int count);
   void RemoveAllPlanes();
 
+  //! From now on writes plane 0 into `slot` whenever the plane list changes,
+  //! as long as slot->keeper is this component (a frame that caches another
+  //! component makes that one the keeper); null stops it. The slot must
+  //! outlive this: a frame stops a component it hands out. Copies do not
+  //! inherit it.
+  void KeepFirstPlane(S_FirstPlane* slot);
+
 private:
   //! Raises the plane index message unless plane `index` exists.
   void CheckPlaneIndex(unsigned index) const;
+  //! Brings the slot of KeepFirstPlane up to date; after every change of m_planes.
+  void UpdateFirstPlane() const;
 
   std::vector<std::shared_ptr<I_PlaneBase>> m_planes;
   E_DataType m_dataType;
   std::unique_ptr<I_Scale> m_scale;
   std::string m_name;
+  S_FirstPlane* m_firstPlane = nullptr;
 };
 } // namespace BufferApi

@@ -179,7 +179,7 @@ unsigned C_Frame::CreateComponent(const std::string& name, E_DataType type, cons
   m_components.push_back(std::move(component));
   if (m_mask == nullptr && name == COMPONENT_MASK)
   {
-    m_mask = m_components.back().get();
+    SetMaskComponent(m_components.back().get());
   }
   return static_cast<unsigned>(m_components.size() - 1);
 }
@@ -353,13 +353,13 @@ bool C_Frame::CreateMask(const std::vector<void*>* planeMemory)
     const int existing = FindComponentIndex(COMPONENT_MASK);
     if (existing >= 0)
     {
-      m_mask = GetComponentAt(existing);
+      SetMaskComponent(GetComponentAt(existing));
       return true;
     }
     auto mask = MakeComponent(COMPONENT_MASK, DT_UInt8, planeMemory);
     mask->SetScale(C_ScaleFactory::GetInstance().CreateLinearScale(1.0, 0.0, std::string("Valid"), "Mask"));
     m_components.push_back(std::move(mask));
-    m_mask = m_components.back().get();
+    SetMaskComponent(m_components.back().get());
   }
   catch (const std::exception&)
   {
@@ -406,7 +406,7 @@ void C_Frame::DeleteMask()
   {
     m_components.erase(m_components.begin() + index);
   }
-  m_mask = nullptr;
+  SetMaskComponent(nullptr);
 }
 
 I_Frame* C_Frame::CreateSubFrame(unsigned x0, unsigned x1, unsigned y0, unsigned y1, unsigned z0, unsigned z1) const
@@ -887,7 +887,25 @@ void C_Frame::CopyPropertiesTo(C_Frame* dst) const
 
 void C_Frame::UpdateComponentPointers()
 {
-  m_mask = GetComponentAt(FindComponentIndex(COMPONENT_MASK));
+  SetMaskComponent(GetComponentAt(FindComponentIndex(COMPONENT_MASK)));
+}
+
+void C_Frame::SetMaskComponent(C_Component* component)
+{
+  m_mask = component;
+  KeepFirstPlane(m_firstMaskPlane, component);
+}
+
+void C_Frame::KeepFirstPlane(S_FirstPlane& slot, C_Component* component)
+{
+  // The former keeper may be gone already: it is not touched, and stops
+  // writing since it no longer is the keeper.
+  slot.keeper = component;
+  slot.plane = nullptr;
+  if (component != nullptr)
+  {
+    component->KeepFirstPlane(&slot);
+  }
 }
 
 bool C_Frame::IsProtectedComponent(const I_Component* component) const
@@ -911,7 +929,7 @@ unsigned C_Frame::AddComponent(C_Component* component)
   m_components.push_back(std::move(owned));
   if (m_mask == nullptr && m_components.back()->GetName() == COMPONENT_MASK)
   {
-    m_mask = m_components.back().get();
+    SetMaskComponent(m_components.back().get());
   }
   return static_cast<unsigned>(m_components.size() - 1);
 }
@@ -924,9 +942,11 @@ std::unique_ptr<C_Component> C_Frame::RemoveComponent(unsigned index)
   }
   std::unique_ptr<C_Component> component = std::move(m_components[index]);
   m_components.erase(m_components.begin() + index);
+  // It must not write into a slot of this frame any more.
+  component->KeepFirstPlane(nullptr);
   if (component.get() == m_mask)
   {
-    m_mask = nullptr;
+    SetMaskComponent(nullptr);
   }
   return component;
 }

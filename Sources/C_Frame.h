@@ -63,6 +63,9 @@ public:
   bool IsValid(unsigned x, unsigned y, unsigned plane) const override;
   //! The "MASK" component, or null; what IsValid reads.
   const C_Component* GetMaskComponent() const { return m_mask; }
+  //! Plane 0 of the mask component as the library's plane class; null when
+  //! there is no mask, it has no plane, or plane 0 is of a foreign class.
+  const C_PlaneBase* GetFirstMaskPlane() const { return m_firstMaskPlane.plane; }
   std::string GetName() const override;
   //! Null: C_Frame has no main component.
   I_Scale* GetScaleI() const override;
@@ -123,10 +126,13 @@ public:
   //! Appends `component` (taking ownership) and returns its index.
   unsigned AddComponent(C_Component* component);
   //! Takes component `index` out of the list (later indices move down); null
-  //! when out of range. Cached pointers are not refreshed.
+  //! when out of range. Cached pointers are not refreshed, except the mask.
   std::unique_ptr<C_Component> RemoveComponent(unsigned index);
 
 protected:
+  //! Makes `component` (null: none) the one that fills `slot`.
+  static void KeepFirstPlane(S_FirstPlane& slot, C_Component* component);
+
   //! No components, empty name, no mask, an empty attribute root "root" and
   //! three linear "pixel" axis scales.
   C_Frame(unsigned width, unsigned height, unsigned depth);
@@ -144,10 +150,16 @@ protected:
   unsigned m_width = 0;
   unsigned m_height = 0;
   unsigned m_depth = 0;
-  //! Not owning: points into m_components.
+  //! Not owning: points into m_components. Set through SetMaskComponent.
   C_Component* m_mask = nullptr;
 
 private:
+  //! m_mask := component, which also keeps m_firstMaskPlane.
+  void SetMaskComponent(C_Component* component);
+
+  //! Plane 0 of m_mask, kept by it.
+  S_FirstPlane m_firstMaskPlane;
+
   //! A component of this frame's size (own zeroed planes or the caller's
   //! blocks). Raises "The component could not be created." on any failure.
   std::unique_ptr<C_Component> MakeComponent(const std::string& name, E_DataType type,

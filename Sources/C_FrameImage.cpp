@@ -299,6 +299,7 @@ void C_FrameImage::UpdateComponentPointers()
 {
   C_Frame::UpdateComponentPointers();
   m_pixel = GetComponentAt(FindComponentIndex(COMPONENT_PIXEL));
+  KeepFirstPlane(m_firstPixelPlane, m_pixel);
 }
 
 std::string C_FrameImage::GetFrameType() const

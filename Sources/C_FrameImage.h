@@ -56,6 +56,9 @@ public:
   {
     return m_pixel != nullptr ? m_pixel->GetPlane(plane) : nullptr;
   }
+  //! Pixel plane 0 as the library's plane class; null when there is none or
+  //! it is of a foreign class.
+  const C_PlaneBase* GetFirstPixelPlane() const { return m_firstPixelPlane.plane; }
   void* GetPlaneData(unsigned plane) const override;
   void SetPixel(unsigned x, unsigned y, unsigned plane, double value) override;
   void SetIntPixel(unsigned x, unsigned y, unsigned plane, unsigned value) override;
@@ -79,6 +82,9 @@ protected:
   C_Component* m_pixel = nullptr;
 
 private:
+  //! Plane 0 of m_pixel, kept by it.
+  S_FirstPlane m_firstPixelPlane;
+
   //! Builds the pixel component and makes it index 0; raises "The pixel
   //! component could not be created." on any failure.
   void CreatePixelComponent(E_DataType type, const std::vector<void*>* planeMemory);

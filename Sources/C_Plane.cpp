@@ -19,22 +19,19 @@ const char* const kSourceUnit = RTE_SOURCE_UNIT;
 
 template <typename T>
 C_Plane<T>::C_Plane(unsigned width, unsigned height)
-    : C_PlaneBase(width, height)
-    , m_data(static_cast<T*>(AllocateOwnMemory(width, height, sizeof(T), kSourceUnit)))
+    : C_PlaneBase(width, height, BufferApi::GetDataType<T>(), AllocateOwnMemory(width, height, sizeof(T), kSourceUnit))
 {
 }
 
 template <typename T>
 C_Plane<T>::C_Plane(unsigned width, unsigned height, T* memory)
-    : C_PlaneBase(width, height)
-    , m_data(memory)
+    : C_PlaneBase(width, height, BufferApi::GetDataType<T>(), memory)
 {
 }
 
 template <typename T>
 C_Plane<T>::C_Plane(unsigned width, unsigned height, std::shared_ptr<C_ConsecutivePlaneMemory> planeMemory, T* slice)
-    : C_PlaneBase(width, height, std::move(planeMemory))
-    , m_data(slice)
+    : C_PlaneBase(width, height, BufferApi::GetDataType<T>(), std::move(planeMemory), slice)
 {
   CheckSlice(m_memoryOwner, slice, width, height, sizeof(T), kSourceUnit);
 }
@@ -82,7 +79,7 @@ I_PlaneBase* C_Plane<T>::CloneEmpty() const
 {
   C_Plane<T>* clone = CloneWithDefault();
   if (m_defaultValue != T(0))
-    std::fill(clone->m_data, clone->m_data + ElementCount(), m_defaultValue);
+    std::fill(clone->Data(), clone->Data() + ElementCount(), m_defaultValue);
   return clone;
 }
 
@@ -97,32 +94,32 @@ void* C_Plane<T>::DetachData()
 template <typename T>
 double C_Plane<T>::GetValue(unsigned x, unsigned y) const
 {
-  return IsInside(x, y) ? static_cast<double>(m_data[Index(x, y)]) : 0.0;
+  return IsInside(x, y) ? static_cast<double>(Data()[Index(x, y)]) : 0.0;
 }
 
 template <typename T>
 double C_Plane<T>::GetValueUnsafe(unsigned x, unsigned y) const
 {
-  return static_cast<double>(m_data[Index(x, y)]);
+  return static_cast<double>(Data()[Index(x, y)]);
 }
 
 template <typename T>
 int C_Plane<T>::GetIntValue(unsigned x, unsigned y) const
 {
-  return IsInside(x, y) ? Detail::ToInt<T>(m_data[Index(x, y)]) : 0;
+  return IsInside(x, y) ? Detail::ToInt<T>(Data()[Index(x, y)]) : 0;
 }
 
 template <typename T>
 void C_Plane<T>::SetValue(unsigned x, unsigned y, double value)
 {
   if (IsInside(x, y))
-    m_data[Index(x, y)] = Detail::ToElement<T>(value);
+    Data()[Index(x, y)] = Detail::ToElement<T>(value);
 }
 
 template <typename T>
 void C_Plane<T>::SetValueUnsafe(unsigned x, unsigned y, double value)
 {
-  m_data[Index(x, y)] = Detail::ToElement<T>(value);
+  Data()[Index(x, y)] = Detail::ToElement<T>(value);
 }
 
 template <typename T>
@@ -138,7 +135,7 @@ void C_Plane<T>::Resize(int xMin, int xMax, int yMin, int yMax)
   if (KeepsOwnBlock(geometry, m_data))
     return;
   T* newData = static_cast<T*>(AllocateOwnMemory(geometry.width, geometry.height, sizeof(T), kSourceUnit));
-  CopyResized(m_data, newData, geometry, m_defaultValue);
+  CopyResized(Data(), newData, geometry, m_defaultValue);
   ReleaseData(m_data);
   m_data = newData;
   m_width = geometry.width;
@@ -156,7 +153,7 @@ template <typename T>
 void C_Plane<T>::Fill(double value)
 {
   if (m_data)
-    std::fill(m_data, m_data + ElementCount(), Detail::ToElement<T>(value));
+    std::fill(Data(), Data() + ElementCount(), Detail::ToElement<T>(value));
 }
 
 template <typename T>
@@ -169,7 +166,7 @@ template <typename T>
 void C_Plane<T>::SetToDefault(unsigned x, unsigned y)
 {
   if (m_data)
-    m_data[Index(x, y)] = m_defaultValue;
+    Data()[Index(x, y)] = m_defaultValue;
 }
 
 template class C_Plane<unsigned char>;

@@ -14,7 +14,7 @@ namespace BufferApi
 //! Resize works as if the old elements were 0. The unguarded accessors
 //! (...Unsafe, GetElement, SetElement) must not be used then.
 template <typename T>
-class C_Plane : public C_PlaneBase, public I_Plane<T>
+class C_Plane final : public C_PlaneBase, public I_Plane<T>
 {
 public:
   //! Own memory, zeroed.
@@ -46,8 +46,8 @@ public:
   void Fill(double value) override;
   void SetDefaultValue(double value) override;
 
-  T GetElement(unsigned x, unsigned y) const override { return m_data[Index(x, y)]; }
-  void SetElement(unsigned x, unsigned y, T value) override { m_data[Index(x, y)] = value; }
+  T GetElement(unsigned x, unsigned y) const override { return Data()[Index(x, y)]; }
+  void SetElement(unsigned x, unsigned y, T value) override { Data()[Index(x, y)] = value; }
 
   void SetToDefault(unsigned x, unsigned y) override;
 
@@ -58,8 +58,9 @@ private:
   bool IsInside(unsigned x, unsigned y) const { return m_data && x < m_width && y < m_height; }
   C_Plane* CloneWithDefault() const;
 
+  T* Data() const { return static_cast<T*>(m_data); }
+
   T m_defaultValue{};
-  T* m_data = nullptr;
 };
 
 extern template class C_Plane<unsigned char>;

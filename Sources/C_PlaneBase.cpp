@@ -10,15 +10,20 @@
 
 namespace BufferApi
 {
-C_PlaneBase::C_PlaneBase(unsigned width, unsigned height)
-    : m_width(width)
+C_PlaneBase::C_PlaneBase(unsigned width, unsigned height, E_DataType elementType, void* data)
+    : m_data(data)
+    , m_width(width)
     , m_height(height)
+    , m_elementType(elementType)
 {
 }
 
-C_PlaneBase::C_PlaneBase(unsigned width, unsigned height, std::shared_ptr<C_ConsecutivePlaneMemory> memoryOwner)
-    : m_width(width)
+C_PlaneBase::C_PlaneBase(unsigned width, unsigned height, E_DataType elementType,
+                         std::shared_ptr<C_ConsecutivePlaneMemory> memoryOwner, void* slice)
+    : m_data(slice)
+    , m_width(width)
     , m_height(height)
+    , m_elementType(elementType)
     , m_memoryOwner(std::move(memoryOwner))
 {
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <BufferApi/C_ConsecutivePlaneMemory.h>
+#include <BufferApi/E_DataType.h>
 #include <BufferApi/I_PlaneBase.h>
 
 #include <algorithm>
@@ -22,6 +23,10 @@ class C_PlaneBase : public virtual I_PlaneBase
 public:
   unsigned GetWidth() const override { return m_width; }
   unsigned GetHeight() const override { return m_height; }
+  //! The element block (null after DetachData) and the type of its elements,
+  //! for readers inside the library that skip the virtual accessors.
+  const void* GetElements() const { return m_data; }
+  E_DataType GetElementType() const { return m_elementType; }
   bool IsNotEqual(const I_BufferLibObject* other) const override { return !IsEqual(other); }
 
   virtual bool IsDifferentSize(const C_PlaneBase* other) const;
@@ -34,8 +39,11 @@ public:
   const std::shared_ptr<C_ConsecutivePlaneMemory>& GetMemoryOwner() const { return m_memoryOwner; }
 
 protected:
-  C_PlaneBase(unsigned width, unsigned height);
-  C_PlaneBase(unsigned width, unsigned height, std::shared_ptr<C_ConsecutivePlaneMemory> memoryOwner);
+  //! On own or adopted memory `data`.
+  C_PlaneBase(unsigned width, unsigned height, E_DataType elementType, void* data);
+  //! On `slice` of shared plane memory.
+  C_PlaneBase(unsigned width, unsigned height, E_DataType elementType,
+              std::shared_ptr<C_ConsecutivePlaneMemory> memoryOwner, void* slice);
   ~C_PlaneBase() override;
 
   //! Number of elements, in 64 bits.
@@ -106,8 +114,12 @@ protected:
     }
   }
 
+  //! The elements, which the derived plane reads as its own type; null
+  //! after DetachData.
+  void* m_data;
   unsigned m_width;
   unsigned m_height;
+  const E_DataType m_elementType;
   //! Set only while the data is a slice of shared plane memory.
   std::shared_ptr<C_ConsecutivePlaneMemory> m_memoryOwner;
 };

@@ -18,15 +18,13 @@ const char* const kSourceUnit = RTE_SOURCE_UNIT;
 }
 
 C_PlaneRGB::C_PlaneRGB(unsigned width, unsigned height)
-    : C_PlaneBase(width, height)
-    , m_data(static_cast<tagRGBQUAD*>(AllocateOwnMemory(width, height, sizeof(tagRGBQUAD), kSourceUnit)))
+    : C_PlaneBase(width, height, DT_RGB, AllocateOwnMemory(width, height, sizeof(tagRGBQUAD), kSourceUnit))
 {
 }
 
 C_PlaneRGB::C_PlaneRGB(unsigned width, unsigned height, std::shared_ptr<C_ConsecutivePlaneMemory> planeMemory,
                        tagRGBQUAD* slice)
-    : C_PlaneBase(width, height, std::move(planeMemory))
-    , m_data(slice)
+    : C_PlaneBase(width, height, DT_RGB, std::move(planeMemory), slice)
 {
   CheckSlice(m_memoryOwner, slice, width, height, sizeof(tagRGBQUAD), kSourceUnit);
 }
@@ -74,17 +72,17 @@ void* C_PlaneRGB::DetachData()
 
 double C_PlaneRGB::GetValue(unsigned x, unsigned y) const
 {
-  return IsInside(x, y) ? Detail::RGBToInt(m_data[Index(x, y)]) : 0.0;
+  return IsInside(x, y) ? Detail::RGBToInt(Data()[Index(x, y)]) : 0.0;
 }
 
 double C_PlaneRGB::GetValueUnsafe(unsigned x, unsigned y) const
 {
-  return Detail::RGBToInt(m_data[Index(x, y)]);
+  return Detail::RGBToInt(Data()[Index(x, y)]);
 }
 
 int C_PlaneRGB::GetIntValue(unsigned x, unsigned y) const
 {
-  return IsInside(x, y) ? Detail::RGBToInt(m_data[Index(x, y)]) : 0;
+  return IsInside(x, y) ? Detail::RGBToInt(Data()[Index(x, y)]) : 0;
 }
 
 void C_PlaneRGB::SetValue(unsigned x, unsigned y, double value)
@@ -110,7 +108,7 @@ void C_PlaneRGB::Resize(int xMin, int xMax, int yMin, int yMax)
     return;
   auto* newData =
       static_cast<tagRGBQUAD*>(AllocateOwnMemory(geometry.width, geometry.height, sizeof(tagRGBQUAD), kSourceUnit));
-  CopyResized(m_data, newData, geometry, m_defaultValue);
+  CopyResized(Data(), newData, geometry, m_defaultValue);
   ReleaseData(m_data);
   m_data = newData;
   m_width = geometry.width;
@@ -136,7 +134,7 @@ void C_PlaneRGB::SetDefaultValue(double value)
 void C_PlaneRGB::SetElement(unsigned x, unsigned y, tagRGBQUAD value)
 {
   if (IsInside(x, y))
-    m_data[Index(x, y)] = value;
+    Data()[Index(x, y)] = value;
 }
 
 int C_PlaneRGB::Fill(tagRGBQUAD value)
@@ -157,7 +155,7 @@ int C_PlaneRGB::Fill(tagRGBQUAD value)
 void C_PlaneRGB::SetToDefault(unsigned x, unsigned y)
 {
   if (IsInside(x, y))
-    m_data[Index(x, y)] = m_defaultValue;
+    Data()[Index(x, y)] = m_defaultValue;
 }
 
 } // namespace BufferApi

@@ -9,7 +9,7 @@ namespace BufferApi
 //! A plane of tagRGBQUAD elements, handled as 32-bit words when filled or
 //! copied. On shared plane memory it keeps the block alive like the numeric
 //! planes do. After DetachData it behaves as C_Plane<T> does.
-class C_PlaneRGB : public C_PlaneBase, public I_PlaneRGB
+class C_PlaneRGB final : public C_PlaneBase, public I_PlaneRGB
 {
 public:
   using I_PlaneRGB::Fill;
@@ -42,7 +42,7 @@ public:
   void Fill(double value) override;
   void SetDefaultValue(double value) override;
 
-  tagRGBQUAD GetElement(unsigned x, unsigned y) const override { return m_data[Index(x, y)]; }
+  tagRGBQUAD GetElement(unsigned x, unsigned y) const override { return Data()[Index(x, y)]; }
   void SetElement(unsigned x, unsigned y, tagRGBQUAD value) override;
   int Fill(tagRGBQUAD value) override;
   void SetDefaultValue(tagRGBQUAD value) override { m_defaultValue = value; }
@@ -55,7 +55,8 @@ private:
   std::size_t Index(unsigned x, unsigned y) const { return std::size_t(y) * m_width + x; }
   bool IsInside(unsigned x, unsigned y) const { return m_data && x < m_width && y < m_height; }
 
-  tagRGBQUAD* m_data = nullptr;
+  tagRGBQUAD* Data() const { return static_cast<tagRGBQUAD*>(m_data); }
+
   tagRGBQUAD m_defaultValue{};
 };
 

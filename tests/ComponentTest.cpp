@@ -2,6 +2,7 @@
 
 #include "C_Component.h"
 #include "C_FrameImage.h"
+#include "C_PlaneBase.h"
 #include "FrameTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -158,6 +159,60 @@ TEST(Component, InsertRemoveAndKeepPlanesWorkOnTheRightPositions)
   other = NumberedComponent(2);
   other->RemoveAllPlanes();
   EXPECT_EQ(other->GetNumberOfPlanes(), 0u);
+}
+
+// Frames read plane 0 of their pixel and mask components through a slot the
+// component keeps: every change of the plane list must reach it, and only
+// the slot's keeper may write it.
+TEST(Component, KeepsPlaneZeroInTheSlotOfItsFrame)
+{
+  auto component = NumberedComponent(0);
+  S_FirstPlane slot;
+  slot.keeper = component.get();
+  component->KeepFirstPlane(&slot);
+  const auto planeZero = [&] { return dynamic_cast<const C_PlaneBase*>(component->GetPlane(0)); };
+  const auto expectCurrent = [&](const char* change)
+  {
+    EXPECT_EQ(slot.plane, planeZero()) << change;
+    EXPECT_EQ(slot.plane == nullptr, component->GetNumberOfPlanes() == 0) << change;
+  };
+  expectCurrent("no plane");
+  component->AddPlane(CreatePlane(DT_Float, 3, 2));
+  expectCurrent("AddPlane");
+  component->InsertPlanes(0, 2, CreatePlane(DT_Float, 3, 2));
+  expectCurrent("InsertPlanes");
+  component->RemovePlane(0);
+  expectCurrent("RemovePlane");
+  component->RemovePlanes(0, 1);
+  expectCurrent("RemovePlanes");
+  component->SetPlane(0, std::shared_ptr<I_PlaneBase>(CreatePlane(DT_Float, 3, 2)));
+  expectCurrent("SetPlane");
+  component->AddPlane(CreatePlane(DT_Float, 3, 2));
+  component->KeepPlanes(1);
+  expectCurrent("KeepPlanes");
+  component->KeepPlanes(0);
+  expectCurrent("KeepPlanes(0)");
+  component->AddPlane(CreatePlane(DT_Float, 3, 2));
+  component->RemoveAllPlanes();
+  expectCurrent("RemoveAllPlanes");
+
+  // Copies do not write into the slot; neither does a component that is no
+  // longer the keeper, nor one that was stopped.
+  component->AddPlane(CreatePlane(DT_Float, 3, 2));
+  const C_PlaneBase* kept = slot.plane;
+  C_Component copy(*component);
+  copy.InsertPlanes(0, 1, CreatePlane(DT_Float, 3, 2));
+  std::unique_ptr<C_Component> clone(component->Clone(false));
+  clone->RemoveAllPlanes();
+  EXPECT_EQ(slot.plane, kept);
+  C_Component other("D", DT_Float);
+  slot.keeper = &other;
+  component->InsertPlanes(0, 1, CreatePlane(DT_Float, 3, 2));
+  EXPECT_EQ(slot.plane, kept);
+  slot.keeper = component.get();
+  component->KeepFirstPlane(nullptr);
+  component->RemovePlane(0);
+  EXPECT_EQ(slot.plane, kept);
 }
 
 TEST(Component, CopiesAndClones)

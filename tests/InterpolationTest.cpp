@@ -1,11 +1,14 @@
 #include <BufferApi.h>
 
+#include "C_FrameImage.h"
+#include "C_PlaneBase.h"
 #include "PlaneTestHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <ostream>
@@ -457,20 +460,27 @@ TEST(InterpolatedPixelHelper, TypedPathsMatchThePerNeighbourPath)
           if (z == 1)
             mask[y * width + x] = bit(random) != 0;
         }
-    const C_InterpolatedPixelHelper helper(frame.get(), 1);
-    for (const float x : positions)
-      for (const float y : positions)
-        for (int kind = 0; kind < 3; ++kind)
-        {
-          bool* const givenMask = kind == 0 ? mask.get() : nullptr;
-          const bool useFrameMask = kind == 1;
-          bool expectedValid = true;
-          bool gotValid = true;
-          const float expected = PlainInterpolation(*frame, 1, x, y, givenMask, useFrameMask, &expectedValid);
-          const float got = helper.GetInterpolatedPixel(x, y, givenMask, useFrameMask, &gotValid);
-          ASSERT_EQ(got, expected) << "type " << type << " at " << x << ", " << y << " kind " << kind;
-          ASSERT_EQ(gotValid, expectedValid) << "type " << type << " at " << x << ", " << y << " kind " << kind;
-        }
+    // Plane 0 is read through the frame's first-plane pointers, plane 1
+    // through the component.
+    for (const unsigned plane : {0U, 1U})
+    {
+      const C_InterpolatedPixelHelper helper(frame.get(), plane);
+      for (const float x : positions)
+        for (const float y : positions)
+          for (int kind = 0; kind < 3; ++kind)
+          {
+            bool* const givenMask = kind == 0 ? mask.get() : nullptr;
+            const bool useFrameMask = kind == 1;
+            bool expectedValid = true;
+            bool gotValid = true;
+            const float expected = PlainInterpolation(*frame, plane, x, y, givenMask, useFrameMask, &expectedValid);
+            const float got = helper.GetInterpolatedPixel(x, y, givenMask, useFrameMask, &gotValid);
+            ASSERT_EQ(got, expected) << "type " << type << " plane " << plane << " at " << x << ", " << y << " kind "
+                                     << kind;
+            ASSERT_EQ(gotValid, expectedValid)
+                << "type " << type << " plane " << plane << " at " << x << ", " << y << " kind " << kind;
+          }
+    }
   }
 }
 
@@ -516,7 +526,8 @@ std::string FirstMismatch(const I_FrameImage& frame, const C_InterpolatedPixelHe
         bool gotValid = false;
         const float expected = PlainInterpolation(frame, plane, x, y, givenMask, useFrameMask, &expectedValid);
         const float got = helper.GetInterpolatedPixel(x, y, givenMask, useFrameMask, &gotValid);
-        if (!(got == expected) || gotValid != expectedValid)
+        const bool same = got == expected || (std::isnan(got) && std::isnan(expected));
+        if (!same || gotValid != expectedValid)
           return ::testing::PrintToString(got) + " " + (gotValid ? "valid" : "invalid") + " instead of " +
                  ::testing::PrintToString(expected) + " " + (expectedValid ? "valid" : "invalid") + " at " +
                  ::testing::PrintToString(x) + ", " + ::testing::PrintToString(y) + " kind " + std::to_string(kind);
@@ -625,4 +636,306 @@ TEST(InterpolatedPixelHelper, RgbFramesReadThroughTheFrame)
     }
   const C_InterpolatedPixelHelper helper(frame.get(), 0);
   EXPECT_EQ(FirstMismatch(*frame, helper, 0, mask.get()), "");
+}
+
+// ---------------------------------------------------------------------------
+// Plane 0 is read through the frame's own pointers to its first pixel and
+// mask planes (C_FrameImage::GetFirstPixelPlane, GetFirstMaskPlane), which
+// the components keep current. Every way of changing the frame's planes
+// between two calls of one helper must reach them.
+
+namespace
+{
+//! A plane class of the caller's own: every call goes to a library plane
+//! inside it, so its values are those of a library plane of its type.
+class C_ForeignPlane final : public I_PlaneBase
+{
+public:
+  explicit C_ForeignPlane(I_PlaneBase* inner)
+      : m_inner(inner)
+  {
+  }
+  bool IsSameType(const I_BufferLibObject* other) const override
+  {
+    return dynamic_cast<const C_ForeignPlane*>(other) != nullptr;
+  }
+  bool IsNotEqual(const I_BufferLibObject* other) const override { return !IsEqual(other); }
+  bool IsEqual(const I_BufferLibObject* other) const override { return other == this; }
+  I_PlaneBase* Clone(bool copyData) const override { return new C_ForeignPlane(m_inner->Clone(copyData)); }
+  I_PlaneBase* CloneEmpty() const override { return new C_ForeignPlane(m_inner->CloneEmpty()); }
+  E_DataType GetDataType() const override { return m_inner->GetDataType(); }
+  void* GetData() const override { return m_inner->GetData(); }
+  void* DetachData() override { return m_inner->DetachData(); }
+  double GetValue(unsigned x, unsigned y) const override { return m_inner->GetValue(x, y); }
+  double GetValueUnsafe(unsigned x, unsigned y) const override { return m_inner->GetValueUnsafe(x, y); }
+  int GetIntValue(unsigned x, unsigned y) const override { return m_inner->GetIntValue(x, y); }
+  unsigned GetWidth() const override { return m_inner->GetWidth(); }
+  unsigned GetHeight() const override { return m_inner->GetHeight(); }
+  void SetValue(unsigned x, unsigned y, double value) override { m_inner->SetValue(x, y, value); }
+  void SetValueUnsafe(unsigned x, unsigned y, double value) override { m_inner->SetValueUnsafe(x, y, value); }
+  void SetIntValue(unsigned x, unsigned y, int value) override { m_inner->SetIntValue(x, y, value); }
+  void Resize(int xMin, int xMax, int yMin, int yMax) override { m_inner->Resize(xMin, xMax, yMin, yMax); }
+  void Clear() override { m_inner->Clear(); }
+  void Fill(double value) override { m_inner->Fill(value); }
+  void SetDefaultValue(double value) override { m_inner->SetDefaultValue(value); }
+
+private:
+  std::unique_ptr<I_PlaneBase> m_inner;
+};
+
+//! Empty when the frame's first-plane pointers are plane 0 of its pixel and
+//! mask components (null for none or a foreign class) and the helper agrees
+//! with the per-neighbour path everywhere; else what differs.
+std::string Check(const I_FrameImage& frame, const C_InterpolatedPixelHelper& helper, bool* mask)
+{
+  const auto& image = dynamic_cast<const C_FrameImage&>(frame);
+  if (image.GetFirstPixelPlane() != dynamic_cast<const C_PlaneBase*>(frame.GetPlane(0)))
+  {
+    return "the first pixel plane is not pixel plane 0";
+  }
+  const C_Component* maskComponent = image.GetMaskComponent();
+  const I_PlaneBase* maskPlane = maskComponent != nullptr ? maskComponent->GetPlane(0) : nullptr;
+  if (image.GetFirstMaskPlane() != dynamic_cast<const C_PlaneBase*>(maskPlane))
+  {
+    return "the first mask plane is not mask plane 0";
+  }
+  return FirstMismatch(frame, helper, 0, mask);
+}
+
+//! A plane of `type` and size with random values in 0 ... 999.
+std::shared_ptr<I_PlaneBase> RandomPlane(E_DataType type, unsigned width, unsigned height, std::mt19937& random,
+                                         bool foreign = false)
+{
+  I_PlaneBase* made = CreatePlane(type, width, height);
+  std::shared_ptr<I_PlaneBase> plane =
+      foreign ? std::make_shared<C_ForeignPlane>(made) : std::shared_ptr<I_PlaneBase>(made);
+  std::uniform_int_distribution<int> value(0, 999);
+  for (unsigned y = 0; y < height; ++y)
+    for (unsigned x = 0; x < width; ++x)
+      plane->SetValue(x, y, value(random));
+  return plane;
+}
+
+constexpr unsigned kW = 7;
+constexpr unsigned kH = 5;
+} // namespace
+
+// Planes replaced through the components, moved by resizing the frame along
+// z, and the pixel component replaced by a change of type. The frame keeps
+// its width and height, so that the helper made at the start still clamps
+// like the per-neighbour path.
+TEST(InterpolatedPixelFirstPlanes, ReplacedAndMovedPlanes)
+{
+  std::mt19937 random(31);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt16, kW, kH, 2));
+  ASSERT_TRUE(frame->CreateValidMask());
+  std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+  Randomise(*frame, mask.get(), random);
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "");
+
+  frame->GetComponent(I_FrameImage::COMPONENT_PIXEL)->SetPlane(0, RandomPlane(DT_UInt16, kW, kH, random));
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "new pixel plane";
+  // Mostly valid, so that the fast path has cells to take.
+  std::shared_ptr<I_PlaneBase> validity = RandomPlane(DT_UInt8, kW, kH, random);
+  validity->SetValue(2, 1, 0);
+  validity->SetValue(5, 3, 0);
+  frame->GetComponent(I_Frame::COMPONENT_MASK)->SetPlane(0, validity);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "new mask plane";
+  // The component keeps the plane it was given: later writes reach it.
+  validity->SetValue(3, 3, 0);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "mask plane written to";
+
+  // Plane 1 becomes plane 0.
+  frame->SetPixel(1, 1, 1, 4321);
+  frame->SetValid(4, 2, 1, false);
+  frame->Resize(0, kW - 1, 0, kH - 1, 1, 2);
+  EXPECT_EQ(frame->GetPixel(1, 1, 0), 4321);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "planes removed before plane 0";
+  // A new plane 0 in front, holding the default values.
+  frame->Resize(0, kW - 1, 0, kH - 1, -1, 1);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "plane inserted before plane 0";
+  Randomise(*frame, mask.get(), random);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "inserted plane written to";
+  frame->SetSize(kW, kH, 1);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "depth 1";
+
+  frame->ChangeComponentDataType(I_FrameImage::COMPONENT_PIXEL, DT_Float, true);
+  frame->SetPixel(3, 2, 0, -2.5e7);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "pixel component replaced";
+
+  // No planes at all: nothing to read, nothing valid.
+  frame->SetSize(kW, kH, 0);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "depth 0";
+  EXPECT_EQ(Pixel(helper, 1.5f, 1.5f, nullptr, true), Invalid(0.0f));
+}
+
+// Planes whose own size changes: the frame's pointers stay, the helper must
+// read the plane as it is now.
+TEST(InterpolatedPixelFirstPlanes, ResizedPlanes)
+{
+  std::mt19937 random(37);
+  for (const E_DataType type : {DT_UInt16, DT_Double})
+  {
+    std::unique_ptr<I_FrameImage> frame(CreateImageFrame(type, kW, kH, 1));
+    ASSERT_TRUE(frame->CreateValidMask());
+    std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+    Randomise(*frame, mask.get(), random);
+    const C_InterpolatedPixelHelper helper(frame.get(), 0);
+    I_PlaneBase* pixels = frame->GetPlane(0);
+    I_PlaneBase* validity = frame->GetComponent(I_Frame::COMPONENT_MASK)->GetPlane(0);
+
+    // Wider and taller than the frame: the helper still stops at the frame's
+    // last column and row, where what lies beyond has weight 0 (and a NaN
+    // there shows whether it is read); the mask plane now has another size.
+    pixels->Resize(0, kW + 1, 0, kH);
+    for (unsigned y = 0; y <= kH; ++y)
+      for (unsigned x = 0; x < kW + 2; ++x)
+        pixels->SetValue(x, y, x >= kW || y >= kH ? std::numeric_limits<double>::quiet_NaN() : 11.0 * x + 3.0 * y);
+    EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "pixel plane enlarged, type " << type;
+    validity->Resize(0, kW + 1, 0, kH);
+    EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "both enlarged, type " << type;
+    validity->Resize(0, kW + 1, 0, kH - 2);
+    EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "mask plane shorter, type " << type;
+    validity->Resize(1, kW + 1, 0, kH - 2);
+    EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "mask plane cut on the left, type " << type;
+    // Smaller than the frame: beyond the plane reads 0.
+    pixels->Resize(0, kW - 3, 0, kH - 2);
+    EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "pixel plane cut, type " << type;
+  }
+}
+
+// Planes whose data was detached read 0 (a mask plane: nothing valid).
+TEST(InterpolatedPixelFirstPlanes, DetachedPlanes)
+{
+  std::mt19937 random(39);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt16, kW, kH, 1));
+  ASSERT_TRUE(frame->CreateValidMask());
+  std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+  Randomise(*frame, mask.get(), random);
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+
+  std::free(frame->GetComponent(I_Frame::COMPONENT_MASK)->GetPlane(0)->DetachData());
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "mask data detached";
+  EXPECT_FALSE(Pixel(helper, 1.5f, 1.5f, nullptr, true).valid);
+  frame->DeleteMask();
+  std::free(frame->GetPlane(0)->DetachData());
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "pixel data detached";
+  EXPECT_EQ(Pixel(helper, 1.5f, 1.5f, nullptr, true), Valid(0.0f));
+}
+
+// The mask component created, deleted, or made by naming a component "MASK".
+TEST(InterpolatedPixelFirstPlanes, MaskComponentChanges)
+{
+  std::mt19937 random(41);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt8, kW, kH, 1));
+  std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+  Randomise(*frame, mask.get(), random);
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "no mask";
+
+  ASSERT_TRUE(frame->CreateValidMask());
+  frame->SetValid(3, 1, 0, false);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "valid mask created";
+  frame->DeleteMask();
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "mask deleted";
+  EXPECT_TRUE(Pixel(helper, 3.25f, 1.25f, nullptr, true).valid);
+
+  // A mask component made like any other starts with every element 0.
+  frame->CreateComponent(I_Frame::COMPONENT_MASK, DT_UInt8);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "mask component created";
+  EXPECT_FALSE(Pixel(helper, 1.5f, 1.5f, nullptr, true).valid);
+  frame->DeleteMask();
+
+  // Named "MASK" afterwards: from then on it is the frame's mask.
+  const unsigned other = frame->CreateComponent("OTHER", DT_UInt8);
+  I_PlaneBase* otherPlane = frame->GetComponent(static_cast<int>(other))->GetPlane(0);
+  otherPlane->Fill(1);
+  otherPlane->SetValue(4, 2, 0);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "another component";
+  frame->SetComponentName(static_cast<int>(other), I_Frame::COMPONENT_MASK);
+  ASSERT_TRUE(frame->HasMask());
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "renamed to MASK";
+  EXPECT_FALSE(Pixel(helper, 3.75f, 1.75f, nullptr, true).valid);
+}
+
+// A second component named "MASK" in front of the mask becomes the mask; the
+// former one stays in the frame and must no longer count, also when its
+// planes change.
+TEST(InterpolatedPixelFirstPlanes, FormerMaskComponentsNoLongerCount)
+{
+  std::mt19937 random(53);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_UInt16, kW, kH, 2));
+  const unsigned other = frame->CreateComponent("OTHER", DT_UInt8);
+  frame->GetComponent(static_cast<int>(other))->GetPlane(0)->Fill(1);
+  ASSERT_TRUE(frame->CreateValidMask());
+  std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+  Randomise(*frame, mask.get(), random);
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+
+  frame->SetComponentName(static_cast<int>(other), I_Frame::COMPONENT_MASK);
+  ASSERT_EQ(frame->GetComponentIndex(I_Frame::COMPONENT_MASK), static_cast<int>(other));
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "renamed in front of the mask";
+  // Every component loses its plane 0, the former mask after the new one.
+  frame->Resize(0, kW - 1, 0, kH - 1, 1, 1);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "plane lists changed";
+}
+
+// Planes of a class of the caller's own are not read directly: the frame
+// has no first-plane pointer for them, and the helper calls them.
+TEST(InterpolatedPixelFirstPlanes, PlanesOfForeignClasses)
+{
+  std::mt19937 random(43);
+  std::unique_ptr<I_FrameImage> frame(CreateImageFrame(DT_Int32, kW, kH, 1));
+  ASSERT_TRUE(frame->CreateValidMask());
+  std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+  Randomise(*frame, mask.get(), random);
+  const C_InterpolatedPixelHelper helper(frame.get(), 0);
+  const auto& image = dynamic_cast<const C_FrameImage&>(*frame);
+
+  I_Component* validity = frame->GetComponent(I_Frame::COMPONENT_MASK);
+  validity->SetPlane(0, RandomPlane(DT_UInt8, kW, kH, random, true));
+  EXPECT_EQ(image.GetFirstMaskPlane(), nullptr);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "foreign mask plane";
+  frame->GetComponent(I_FrameImage::COMPONENT_PIXEL)->SetPlane(0, RandomPlane(DT_Int32, kW, kH, random, true));
+  EXPECT_EQ(image.GetFirstPixelPlane(), nullptr);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "foreign pixel plane";
+  // Back to the library's classes.
+  validity->SetPlane(0, RandomPlane(DT_UInt8, kW, kH, random));
+  frame->GetComponent(I_FrameImage::COMPONENT_PIXEL)->SetPlane(0, RandomPlane(DT_Int32, kW, kH, random));
+  EXPECT_NE(image.GetFirstPixelPlane(), nullptr);
+  EXPECT_EQ(Check(*frame, helper, mask.get()), "") << "library planes again";
+}
+
+// Copies and conversions point to their own planes: the original may change
+// or go away.
+TEST(InterpolatedPixelFirstPlanes, CopiesKeepTheirOwnPlanes)
+{
+  std::mt19937 random(47);
+  std::unique_ptr<I_FrameImage> original(CreateImageFrame(DT_UInt16, kW, kH, 1));
+  ASSERT_TRUE(original->CreateValidMask());
+  std::unique_ptr<bool[]> mask(new bool[kW * kH]);
+  Randomise(*original, mask.get(), random);
+  std::unique_ptr<I_FrameImage> copy(dynamic_cast<I_FrameImage*>(original->Clone(true)));
+  std::unique_ptr<I_FrameImage> empty(dynamic_cast<I_FrameImage*>(original->Clone(false)));
+  std::unique_ptr<I_FrameImage> converted(original->ConvertTo(DT_Float));
+  std::unique_ptr<I_FrameImage> part(dynamic_cast<I_FrameImage*>(original->CreateSubFrame(1, kW - 2, 0, kH - 1, 0, 0)));
+  ASSERT_TRUE(copy && empty && converted && part);
+  const C_InterpolatedPixelHelper copyHelper(copy.get(), 0);
+
+  // Changes of the original's planes reach neither the copy nor the others.
+  original->GetComponent(I_FrameImage::COMPONENT_PIXEL)->SetPlane(0, RandomPlane(DT_UInt16, kW, kH, random));
+  original->DeleteMask();
+  original.reset();
+  EXPECT_EQ(Check(*copy, copyHelper, mask.get()), "") << "copy";
+  for (I_FrameImage* other : {empty.get(), converted.get(), part.get()})
+  {
+    const C_InterpolatedPixelHelper helper(other, 0);
+    std::unique_ptr<bool[]> otherMask(new bool[other->GetWidth() * other->GetHeight()]());
+    EXPECT_EQ(Check(*other, helper, otherMask.get()), "") << other->GetWidth() << " x " << other->GetHeight();
+  }
+  // The copy's own components keep its pointers.
+  copy->GetComponent(I_FrameImage::COMPONENT_PIXEL)->SetPlane(0, RandomPlane(DT_UInt16, kW, kH, random));
+  copy->GetComponent(I_Frame::COMPONENT_MASK)->SetPlane(0, RandomPlane(DT_UInt8, kW, kH, random));
+  EXPECT_EQ(Check(*copy, copyHelper, mask.get()), "") << "copy's planes replaced";
 }

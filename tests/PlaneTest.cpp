@@ -188,6 +188,41 @@ TEST(PlaneDetached, OperationsOnAPlaneWithoutDataAreHarmless)
   }
 }
 
+// Readers inside the library take a plane's elements from C_PlaneBase: they
+// must be the plane's data and type in every state of the data.
+TEST(PlaneDetached, ElementsOfTheBaseClassAreTheDataInEveryState)
+{
+  const auto expectElementsAreData = [](const I_PlaneBase& plane, const char* state)
+  {
+    const auto& base = dynamic_cast<const C_PlaneBase&>(plane);
+    EXPECT_EQ(base.GetElements(), plane.GetData()) << state << ", type " << plane.GetDataType();
+    EXPECT_EQ(base.GetElementType(), plane.GetDataType()) << state;
+  };
+  for (E_DataType type : kAllTypes)
+  {
+    PlanePtr own = TwoByTwo(type);
+    expectElementsAreData(*own, "own memory");
+    own->Resize(-1, 2, 0, 1);
+    expectElementsAreData(*own, "resized");
+    std::free(own->DetachData());
+    EXPECT_EQ(dynamic_cast<const C_PlaneBase&>(*own).GetElements(), nullptr);
+    own->Resize(0, 1, 0, 1);
+    expectElementsAreData(*own, "resized after detaching");
+
+    const std::uint64_t planeBytes = 4 * GetDataTypeSize(type);
+    auto block = std::make_shared<C_ConsecutivePlaneMemory>(2 * planeBytes);
+    PlanePtr slice = InBlock(type, 2, 2, block, static_cast<unsigned char*>(block->GetMemory()) + planeBytes);
+    ASSERT_TRUE(slice);
+    expectElementsAreData(*slice, "shared memory");
+    std::free(slice->DetachData());
+    expectElementsAreData(*slice, "detached from shared memory");
+  }
+  void* memory = std::calloc(4, sizeof(float));
+  PlanePtr adopted(CreatePlane(DT_Float, 2, 2, memory));
+  ASSERT_TRUE(adopted);
+  EXPECT_EQ(dynamic_cast<const C_PlaneBase&>(*adopted).GetElements(), memory);
+}
+
 TEST(PlaneConversion, ClampsTruncatesAndReadsAsInt)
 {
   const double fltMax = FLT_MAX;

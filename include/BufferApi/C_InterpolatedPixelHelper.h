@@ -56,13 +56,15 @@ public:
 
 private:
   void Init();
-  //! The common case (an interior cell of a grey image, all neighbours
-  //! valid) in one small function per kind of mask, the others through
-  //! InterpolateAnyCell.
+  //! The common case (an interior cell of plane 0 of a grey image, all
+  //! neighbours valid) in one small function per kind of mask; other planes
+  //! through InterpolateInterior, every other case through InterpolateAnyCell.
   float Interpolate(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
   float InterpolateNoMask(float x, float y, bool* valid) const;
   float InterpolateCallerMask(float x, float y, const unsigned char* mask, bool* valid) const;
   float InterpolateFrameMask(float x, float y, bool* valid) const;
+  //! The common case for a plane other than 0.
+  float InterpolateInterior(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
   float InterpolateAnyCell(float x, float y, const unsigned char* mask, bool useFrameMask, bool* valid) const;
   //! The neighbours of (px, py) that the frame's mask marks valid, as bits
   //! 1, 2, 4, 8 for (px, py), (px + 1, py), (px, py + 1), (px + 1, py + 1).
@@ -77,6 +79,11 @@ private:
   //! The frame when it is exactly the library's grey image frame, whose
   //! plane and mask the helper may read without virtual calls; else null.
   const C_FrameImage* m_grey = nullptr;
+  //! m_grey when the plane is 0, which that frame keeps at hand; else null.
+  const C_FrameImage* m_firstPlaneFrame = nullptr;
+  //! The last column and row as the clamping limits.
+  double m_limitX = 0;
+  double m_limitY = 0;
   unsigned m_plane = 0;
   int m_width = 0;
   int m_height = 0;
