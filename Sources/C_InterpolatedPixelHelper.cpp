@@ -395,7 +395,7 @@ template <E_Validity validity>
   const unsigned py = static_cast<unsigned>(iy);
   const unsigned width = plane->C_PlaneBase::GetWidth();
   const void* data = plane->GetElements();
-  if (!((ix < widthMinus1) & (iy < heightMinus1) & (px + 1 < width) & (py + 1 < plane->C_PlaneBase::GetHeight()) &
+  if (!((ix < widthMinus1) && (iy < heightMinus1) && (px + 1 < width) && (py + 1 < plane->C_PlaneBase::GetHeight()) &&
         (data != nullptr)))
   {
     return false;
@@ -426,8 +426,8 @@ template <E_Validity validity>
     else
     {
       const auto* bits = static_cast<const unsigned char*>(maskPlane->GetElements());
-      if (!((maskPlane->GetElementType() == DT_UInt8) & (maskPlane->C_PlaneBase::GetWidth() == width) &
-            (maskPlane->C_PlaneBase::GetHeight() == plane->C_PlaneBase::GetHeight()) & (bits != nullptr)) ||
+      if (!((maskPlane->GetElementType() == DT_UInt8) && (maskPlane->C_PlaneBase::GetWidth() == width) &&
+            (maskPlane->C_PlaneBase::GetHeight() == plane->C_PlaneBase::GetHeight()) && (bits != nullptr)) ||
           !NoZeroByte(FourBytes(bits + offset, width)))
       {
         return false;

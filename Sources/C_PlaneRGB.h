@@ -9,7 +9,7 @@ namespace BufferApi
 //! A plane of tagRGBQUAD elements, handled as 32-bit words when filled or
 //! copied. On shared plane memory it keeps the block alive like the numeric
 //! planes do. After DetachData it behaves as C_Plane<T> does.
-class C_PlaneRGB final : public C_PlaneBase, public I_PlaneRGB
+class C_PlaneRGB : public C_PlaneBase, public I_PlaneRGB
 {
 public:
   using I_PlaneRGB::Fill;
