@@ -4,13 +4,15 @@
 //
 // malloc and its kin are replaced here to count the live bytes of the whole
 // process: the library takes plane memory from calloc, everything else from
-// operator new, which ends in malloc.
+// operator new, which ends in malloc. They can also be told to fail in every
+// thread but the test's own, to see a worker thread run out of memory.
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 #include <malloc.h>
+#include <pthread.h>
 
 extern "C"
 {
@@ -25,6 +27,13 @@ namespace
 {
 std::atomic<std::int64_t> g_live{0};
 std::atomic<std::int64_t> g_peak{0};
+std::atomic<bool> g_failOtherThreads{false};
+pthread_t g_testThread;
+
+bool Refused()
+{
+  return g_failOtherThreads.load(std::memory_order_relaxed) && !pthread_equal(pthread_self(), g_testThread);
+}
 
 void* Counted(void* pointer)
 {
@@ -50,11 +59,11 @@ extern "C"
 {
   void* malloc(std::size_t size) noexcept
   {
-    return Counted(__libc_malloc(size));
+    return Refused() ? nullptr : Counted(__libc_malloc(size));
   }
   void* calloc(std::size_t count, std::size_t size) noexcept
   {
-    return Counted(__libc_calloc(count, size));
+    return Refused() ? nullptr : Counted(__libc_calloc(count, size));
   }
   void* realloc(void* pointer, std::size_t size) noexcept
   {
@@ -107,6 +116,7 @@ extern "C"
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -348,4 +358,46 @@ TEST(ImportMemory, LegacyHeadersClaimingHugeSizes)
       ExpectBounded(std::string(extension) + " " + field.what, extension, file);
     }
   }
+}
+
+// Pack type 19 codes bands on worker threads; one that runs out of memory
+// fails the export with the codec's message instead of ending the process,
+// and the file already at the path stays as it was.
+TEST(ExportMemory, WorkerThreadOutOfMemoryFailsTheExport)
+{
+  if (std::thread::hardware_concurrency() < 2)
+    GTEST_SKIP() << "one hardware thread: pack type 19 codes on the calling thread only";
+  std::unique_ptr<I_Buffer> buffer(CreateBuffer());
+  auto* frame = dynamic_cast<I_FrameImage*>(buffer->AddImageFrame(2048, 1024, 1, DT_UInt16));
+  auto* pixels = static_cast<std::uint16_t*>(frame->GetPlaneData(0));
+  for (std::size_t i = 0; i < std::size_t(2048) * 1024; ++i)
+    pixels[i] = static_cast<std::uint16_t>((i * 2654435761u) >> 20);
+  const std::string path = (Folder() / "threads.im7").string();
+  const Bytes before = Written("im7", 0);
+  std::filesystem::copy_file(Folder() / "base.im7", path, std::filesystem::copy_options::overwrite_existing);
+  auto options = GetExportParameter(path);
+  options->GetInteger("PackType")->SetValue(19);
+
+  std::string message;
+  g_testThread = pthread_self();
+  g_failOtherThreads = true;
+  try
+  {
+    ExportBuffer(buffer.get(), path, options);
+  }
+  catch (const RTE::Exception& e)
+  {
+    message = e.what();
+  }
+  g_failOtherThreads = false;
+  EXPECT_EQ(message, "IMX: out of memory.");
+  EXPECT_EQ(Load(path), before);
+  for (const auto& entry : std::filesystem::directory_iterator(Folder()))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+
+  ExportBuffer(buffer.get(), path, options);
+  const std::unique_ptr<I_Buffer> read(ImportBuffer(path, RTE::Parameter::CreateTree()));
+  const auto* readFrame = dynamic_cast<const I_FrameImage*>(read->GetFrame(0));
+  ASSERT_NE(readFrame, nullptr);
+  EXPECT_EQ(std::memcmp(readFrame->GetPlaneData(0), pixels, std::size_t(2048) * 1024 * 2), 0);
 }
