@@ -30,9 +30,14 @@ std::atomic<std::int64_t> g_peak{0};
 std::atomic<bool> g_failOtherThreads{false};
 pthread_t g_testThread;
 
+std::atomic<unsigned> g_refusals{0};
+
 bool Refused()
 {
-  return g_failOtherThreads.load(std::memory_order_relaxed) && !pthread_equal(pthread_self(), g_testThread);
+  if (!g_failOtherThreads.load(std::memory_order_relaxed) || pthread_equal(pthread_self(), g_testThread))
+    return false;
+  ++g_refusals;
+  return true;
 }
 
 void* Counted(void* pointer)
@@ -380,6 +385,7 @@ TEST(ExportMemory, WorkerThreadOutOfMemoryFailsTheExport)
 
   std::string message;
   g_testThread = pthread_self();
+  g_refusals = 0;
   g_failOtherThreads = true;
   try
   {
@@ -390,6 +396,13 @@ TEST(ExportMemory, WorkerThreadOutOfMemoryFailsTheExport)
     message = e.what();
   }
   g_failOtherThreads = false;
+  if (g_refusals == 0)
+  {
+    // The codec keeps the scratch memory of threaded calls: after an earlier
+    // one in this process (a repeated run), the workers need no memory.
+    EXPECT_EQ(message, "");
+    GTEST_SKIP() << "the worker threads allocated nothing";
+  }
   EXPECT_EQ(message, "IMX: out of memory.");
   EXPECT_EQ(Load(path), before);
   for (const auto& entry : std::filesystem::directory_iterator(Folder()))
