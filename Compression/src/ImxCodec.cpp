@@ -631,7 +631,7 @@ public:
   void Give(std::unique_ptr<S_Scratch> scratch)
   {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_kept.size() < m_kept.capacity())
+    if (m_kept.size() < kMaxThreads) // never beyond the reserved room: no allocation here
       m_kept.push_back(std::move(scratch));
   }
 
